@@ -1,0 +1,79 @@
+# Helpers shared by the folders' CMakeLists.
+include(GoogleTest)
+
+# kelvane_folder(<library> [DEPS <targets...>] [TEST_DEPS <targets...>]
+#                [TEST_SOURCES <files...>])
+#
+# One folder, one static library of its *.cc files. Besides them:
+#   *_test.cc        GoogleTest sources, built into one program <library>_tests
+#                    run under Wine; every test case is one ctest test.
+#   *_test_child.cc  small programs a test starts as a second process; each is
+#                    built as <file stem>.exe beside the test program.
+#   *_main.cc        program entries, declared by the folder itself.
+# A folder without library sources yet gets an interface library, so that the
+# target already exists for its dependents.
+function(kelvane_folder library)
+  cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS;TEST_SOURCES" ${ARGN})
+  file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cc)
+  set(sources)
+  set(tests)
+  set(children)
+  foreach(src ${all_sources})
+    if(src MATCHES "_test\\.cc$")
+      list(APPEND tests ${src})
+    elseif(src MATCHES "_test_child\\.cc$")
+      list(APPEND children ${src})
+    elseif(NOT src MATCHES "_main\\.cc$")
+      list(APPEND sources ${src})
+    endif()
+  endforeach()
+
+  if(sources)
+    add_library(${library} STATIC ${sources})
+    target_link_libraries(${library} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${library} INTERFACE)
+    target_link_libraries(${library} INTERFACE ${ARG_DEPS})
+  endif()
+
+  if(tests)
+    set(test_program ${library}_tests)
+    add_executable(${test_program} ${tests} ${ARG_TEST_SOURCES})
+    target_link_libraries(${test_program} PRIVATE
+      ${library} ${ARG_TEST_DEPS} ime_testing gmock gtest_main)
+    foreach(child ${children})
+      get_filename_component(child_name ${child} NAME_WE)
+      add_executable(${child_name} ${child})
+      target_link_libraries(${child_name} PRIVATE ${library} ${ARG_TEST_DEPS} ime_testing)
+      add_dependencies(${test_program} ${child_name})
+    endforeach()
+    gtest_discover_tests(${test_program}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120
+      PROPERTIES TIMEOUT 120)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY KELVANE_LIBRARIES ${library})
+endfunction()
+
+# kelvane_protos(<target> <files.proto...>)
+# Generates C++ from the schemas with the host protoc (same release as the
+# cross-built library) into the build tree, under the schemas' own paths.
+function(kelvane_protos target)
+  set(srcs)
+  foreach(proto ${ARGN})
+    get_filename_component(abs ${proto} ABSOLUTE)
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${abs})
+    string(REGEX REPLACE "\\.[^.]*$" "" stem ${rel})
+    set(cc ${CMAKE_BINARY_DIR}/${stem}.pb.cc)
+    set(h ${CMAKE_BINARY_DIR}/${stem}.pb.h)
+    add_custom_command(
+      OUTPUT ${cc} ${h}
+      COMMAND ${KELVANE_PROTOC} --proto_path=${CMAKE_SOURCE_DIR}
+              --cpp_out=${CMAKE_BINARY_DIR} ${abs}
+      DEPENDS ${abs}
+      COMMENT "protoc ${rel}")
+    list(APPEND srcs ${cc})
+  endforeach()
+  target_sources(${target} PRIVATE ${srcs})
+  target_link_libraries(${target} PUBLIC protobuf::libprotobuf)
+endfunction()

@@ -1,0 +1,42 @@
+// Starts a helper program that lies beside the running test program, so that
+// cross-process behaviour is tested with two real processes.
+#ifndef IME_SHARED_TESTING_CHILD_PROCESS_H_
+#define IME_SHARED_TESTING_CHILD_PROCESS_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "ime/shared/base/scoped_handle.h"
+
+namespace ime_testing {
+
+// The folder of the running program, with a trailing backslash.
+std::wstring ProgramDirectory();
+
+// True when the program runs under Wine, for the few checks where Wine's
+// implementation differs from Windows (a stub that reports success).
+bool RunningUnderWine();
+
+// A name unique to this process and call, for named kernel objects.
+std::wstring UniqueName(const wchar_t* prefix);
+
+class ChildProcess {
+ public:
+  // Starts "<program directory>\<program>.exe <arguments>". False when the
+  // program could not be started.
+  bool Start(const std::wstring& program, const std::wstring& arguments);
+
+  // Waits up to |timeout_ms| and returns the exit code; -1 on a time-out
+  // (the process is then killed) or when nothing was started.
+  int Wait(DWORD timeout_ms = 30000);
+
+  HANDLE handle() const { return process_.Get(); }
+
+ private:
+  ime_shared::base::ScopedHandle process_;
+};
+
+}  // namespace ime_testing
+
+#endif  // IME_SHARED_TESTING_CHILD_PROCESS_H_
