@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "ime/shared/base/scoped_handle.h"
 
@@ -23,19 +24,34 @@ std::wstring UniqueName(const wchar_t* prefix);
 
 class ChildProcess {
  public:
-  // Starts "<program directory>\<program>.exe <arguments>". False when the
-  // program could not be started.
+  ChildProcess() = default;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess();
+
+  // Starts "<program directory>\<program>.exe <arguments>", collecting what
+  // it writes to its standard output. False when it could not be started.
   bool Start(const std::wstring& program, const std::wstring& arguments);
 
   // Waits up to |timeout_ms| and returns the exit code; -1 on a time-out
   // (the process is then killed) or when nothing was started.
   int Wait(DWORD timeout_ms = 30000);
 
+  // What the program wrote to its standard output; complete after Wait.
+  const std::string& output() const { return output_; }
+
   HANDLE handle() const { return process_.Get(); }
 
  private:
   ime_shared::base::ScopedHandle process_;
+  std::thread reader_;
+  std::string output_;
 };
+
+// Starts the program, waits for it and returns its exit code (-1 when it
+// could not be started or timed out); |output| receives its standard output.
+int RunChild(const std::wstring& program, const std::wstring& arguments,
+             std::string* output = nullptr, DWORD timeout_ms = 30000);
 
 }  // namespace ime_testing
 
