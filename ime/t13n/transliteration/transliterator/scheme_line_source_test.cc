@@ -10,12 +10,12 @@
 namespace ime_t13n {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using scheme_test::TempFolder;
 using scheme_test::Utf16Le;
 using scheme_test::Utf8;
 using scheme_test::WriteBytes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 std::vector<std::wstring> ReadLines(const std::string& bytes,
                                     bool* too_large = nullptr) {
@@ -34,9 +34,9 @@ std::vector<std::wstring> ReadLines(const std::string& bytes,
 const wchar_t kText[] = L"version:1.0\r\nName: \u0915\r\n\nka \u0915";
 
 TEST(SchemeLineSourceTest, ReadsUtf8LinesWithTheirCarriageReturns) {
-  EXPECT_THAT(ReadLines(Utf8(kText)),
-              ElementsAre(L"version:1.0\r", L"Name: \u0915\r", L"",
-                          L"ka \u0915"));
+  EXPECT_THAT(
+      ReadLines(Utf8(kText)),
+      ElementsAre(L"version:1.0\r", L"Name: \u0915\r", L"", L"ka \u0915"));
   EXPECT_THAT(ReadLines("a\nb\n"), ElementsAre(L"a", L"b"));
   EXPECT_THAT(ReadLines("\n\n"), ElementsAre(L"", L""));
 }
@@ -95,9 +95,9 @@ TEST(SchemeLineSourceTest, GivesNothingForMissingEmptyOrTooLargeFiles) {
 TEST(SchemeLineSourceTest, SurvivesInvalidText) {
   // Invalid UTF-8 and unpaired UTF-16 surrogates give lines, never a failure.
   EXPECT_EQ(ReadLines("\xC3\x28 \xFF\xFE\xFD\n\x80").size(), 2u);
-  EXPECT_THAT(
-      ReadLines(Utf16Le(L"version\n") + std::string("\x00\xD8\x0A\x00\x00\xDC", 6)),
-      ElementsAre(L"version", L"\xD800", L"\xDC00"));
+  EXPECT_THAT(ReadLines(Utf16Le(L"version\n") +
+                        std::string("\x00\xD8\x0A\x00\x00\xDC", 6)),
+              ElementsAre(L"version", L"\xD800", L"\xDC00"));
 }
 
 }  // namespace

@@ -16,12 +16,12 @@
 namespace ime_t13n {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using scheme_test::TempFolder;
 using scheme_test::Utf16Le;
 using scheme_test::Utf8;
 using scheme_test::WriteBytes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 struct Loaded {
   std::vector<std::unique_ptr<CanonicalScheme>> schemes;
@@ -42,8 +42,8 @@ Loaded Load(const std::wstring& folder) {
 
 TEST(SchemeLoaderTest, LoadsSchemeFilesInTheOrderOfTheirNames) {
   TempFolder folder;
-  ASSERT_TRUE(WriteBytes(folder.File(L"b.scm"),
-                         Utf8(L"version:1.0\nName:Bee\nb B\n")));
+  ASSERT_TRUE(
+      WriteBytes(folder.File(L"b.scm"), Utf8(L"version:1.0\nName:Bee\nb B\n")));
   ASSERT_TRUE(WriteBytes(folder.File(L"A.scm"),
                          Utf16Le(L"version:1.0\r\nName:Ay\r\n", true)));
   ASSERT_TRUE(WriteBytes(folder.File(L"c.SCM"),
@@ -76,8 +76,7 @@ TEST(SchemeLoaderTest, ReportsEachFileWithMessages) {
   ASSERT_TRUE(WriteBytes(folder.File(L"empty.scm"), ""));
 
   const Loaded loaded = Load(folder.path());
-  EXPECT_THAT(loaded.Names(),
-              ElementsAre(L"Good", std::wstring(31, L'L')));
+  EXPECT_THAT(loaded.Names(), ElementsAre(L"Good", std::wstring(31, L'L')));
   EXPECT_THAT(
       loaded.reports,
       ElementsAre(
@@ -95,8 +94,9 @@ TEST(SchemeLoaderTest, ReportsUnreadableAndOversizedFiles) {
   TempFolder folder;
   const std::wstring locked = folder.File(L"locked.scm");
   ASSERT_TRUE(WriteBytes(locked, "version:1.0\nName:Locked"));
-  ASSERT_TRUE(WriteBytes(folder.File(L"huge.scm"),
-                         std::string(SchemeLineSource::kMaxFileBytes + 1, 'x')));
+  ASSERT_TRUE(
+      WriteBytes(folder.File(L"huge.scm"),
+                 std::string(SchemeLineSource::kMaxFileBytes + 1, 'x')));
   ime_shared::base::ScopedFileHandle lock(
       ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -148,7 +148,8 @@ std::string RandomSchemeText(std::mt19937* random) {
   for (int i = 0; i < lines; ++i) {
     if ((*random)() % 4 == 0) {
       const int length = count(*random);
-      for (int j = 0; j < length; ++j) text.push_back(static_cast<char>(byte(*random)));
+      for (int j = 0; j < length; ++j)
+        text.push_back(static_cast<char>(byte(*random)));
     } else {
       text += kPieces[piece(*random)];
     }
@@ -179,7 +180,8 @@ TEST(SchemeLoaderTest, SurvivesRandomFiles) {
           bytes = RandomBytes(&random, length(random));
           break;
         case 1:
-          bytes = "version:1.0\nName:R\n" + RandomBytes(&random, length(random));
+          bytes =
+              "version:1.0\nName:R\n" + RandomBytes(&random, length(random));
           break;
         case 2:
           bytes = RandomSchemeText(&random);
@@ -189,8 +191,8 @@ TEST(SchemeLoaderTest, SurvivesRandomFiles) {
                   Utf16Le(ime_shared::Utf8ToWide(RandomSchemeText(&random)));
           break;
       }
-      ASSERT_TRUE(WriteBytes(
-          folder.File(L"f" + std::to_wstring(i) + L".scm"), bytes));
+      ASSERT_TRUE(
+          WriteBytes(folder.File(L"f" + std::to_wstring(i) + L".scm"), bytes));
     }
     const Loaded loaded = Load(folder.path());
     EXPECT_LE(loaded.schemes.size(), static_cast<size_t>(files));
@@ -212,8 +214,9 @@ TEST(SchemeLoaderTest, SurvivesHugeLinesAndFiles) {
   ASSERT_TRUE(WriteBytes(folder.File(L"a.scm"), head + source + " x"));
   // A file of random bytes at the size limit.
   std::mt19937 random(7);
-  ASSERT_TRUE(WriteBytes(folder.File(L"b.scm"),
-                         RandomBytes(&random, SchemeLineSource::kMaxFileBytes)));
+  ASSERT_TRUE(
+      WriteBytes(folder.File(L"b.scm"),
+                 RandomBytes(&random, SchemeLineSource::kMaxFileBytes)));
 
   const Loaded loaded = Load(folder.path());
   ASSERT_THAT(loaded.Names(), ElementsAre(L"Long"));

@@ -1,6 +1,5 @@
 #include "ime/t13n/transliteration/transliterator/scheme_parser.h"
 
-#include <climits>
 #include <cwchar>
 
 #include "ime/shared/string_utils.h"
@@ -62,7 +61,7 @@ std::unique_ptr<CanonicalScheme> SchemeParser::Parse() {
   bool valid = true;
   int line_number = 2;
   while (source.NextLine(&line)) {
-    if (line_number < INT_MAX) ++line_number;
+    ++line_number;
     TrimChars(&line, L" \r");
     if (line.empty()) continue;
     line_prefix_ = LinePrefix(line_number);
