@@ -175,6 +175,7 @@ void Suggest::SetMaxResults(int32_t max_results) {
 }
 
 SuggestEntry Suggest::EntryAt(int32_t index) const {
+  if (index < 0 || index >= entry_count_) return SuggestEntry{0, 0, 0};
   return SuggestEntry::FromBytes(entries_ + SuggestEntry::kSize * index);
 }
 

@@ -117,7 +117,7 @@ class Suggest : public Dictionary {
   int32_t max_results() const { return max_results_; }
 
   int32_t entry_count() const { return entry_count_; }
-  // Entry |index|, 0 <= index < entry_count().
+  // Entry |index|; an empty entry with score 0 outside 0..entry_count()-1.
   SuggestEntry EntryAt(int32_t index) const;
   const CharCodeTable& code_table() const { return code_table_; }
 

@@ -244,6 +244,8 @@ TEST_F(SuggestTest, EmptyDictionaryIsValid) {
   EXPECT_EQ(suggest_.GetScore(L"ka"), 0.0f);
   EXPECT_EQ(suggest_.GetScore(L""), 0.0f);
   EXPECT_EQ(Suggestions({L"ka"}), Words{});
+  EXPECT_EQ(suggest_.EntryAt(0).length, 0u);
+  EXPECT_EQ(suggest_.DecodeEntry(SuggestEntry{5, 3, 1}), L"");
 }
 
 TEST_F(SuggestTest, SectionSizeIgnoresTheBytesAfterIt) {
