@@ -31,7 +31,7 @@ Settings* g_instance = nullptr;
 base::RegistryKey OpenExistingUserKey(const std::wstring& path,
                                       REGSAM access) {
   HKEY hive = nullptr;
-  if (::RegOpenCurrentUser(access, &hive) == ERROR_SUCCESS) {
+  if (::RegOpenCurrentUser(KEY_READ, &hive) == ERROR_SUCCESS) {
     base::RegistryKey key = base::RegistryKey::Open(hive, path, access);
     ::RegCloseKey(hive);
     return key;

@@ -202,7 +202,8 @@ TEST_F(SettingsSectionTest, NewSectionCarriesItsSizeWord) {
 
 TEST(SettingsInstanceTest, OneStoreOverTheProductPlaces) {
   EXPECT_STREQ(kSettingsSectionName, L"TARVEL_T13N_IMESETTINGS_hi");
-  const bool key_existed = ime_testing::KeyExists(HKEY_CURRENT_USER, kProductKeyPath);
+  const ime_testing::RegistryPlace product_key(HKEY_CURRENT_USER, kProductKeyPath);
+  const bool key_existed = product_key.Exists();
 
   Settings* settings = Settings::GetInstance();
   ASSERT_NE(settings, nullptr);
@@ -210,7 +211,7 @@ TEST(SettingsInstanceTest, OneStoreOverTheProductPlaces) {
   EXPECT_TRUE(settings->IsShared());
   ScopedHandle section(::OpenFileMappingW(FILE_MAP_READ, FALSE, kSettingsSectionName));
   EXPECT_TRUE(section);
-  EXPECT_TRUE(ime_testing::KeyExists(HKEY_CURRENT_USER, kProductKeyPath));
+  EXPECT_TRUE(product_key.Exists());
 
   // After a shutdown the next call makes a working store again.
   Settings::Shutdown();

@@ -81,7 +81,7 @@ uint32_t ExpectedMaximum(int index) {
 
 const std::set<int> kUntracked = {23, 27, 28, 29, 30, 31, 32, 37, 54, 55, 56, 57, 58};
 
-TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
+TEST_F(SettingsTest, EmptyKeyGivesTheDefaultsAndTheNames) {
   auto settings = Fresh();
   ASSERT_TRUE(user_.Exists());  // created on the way
   for (int i = 0; i < kSettingCount; ++i) {
@@ -93,6 +93,13 @@ TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
   }
   EXPECT_EQ(settings->GetString(kStringSettingEnglishFontName), L"Arial");
   EXPECT_EQ(settings->GetString(kStringSettingConvertedTextFontName), L"");
+  // Names are matched whole and case-sensitively; strings are not searched.
+  EXPECT_EQ(settings->IndexOf(L"T13nCurrentLanguage"), 61);
+  EXPECT_EQ(settings->IndexOf(L"t13nCurrentLanguage"), kNoSetting);
+  EXPECT_EQ(settings->IndexOf(L"T13nCurrentLanguage "), kNoSetting);
+  EXPECT_EQ(settings->IndexOf(L"EnglishFontName"), kNoSetting);
+  EXPECT_EQ(settings->IndexOf(L""), kNoSetting);
+  EXPECT_EQ(settings->GetName(67), L"T13nMacroFileChanged");
   // Reading writes nothing.
   EXPECT_EQ(ModifiedList(), L"<missing>");
 }
@@ -271,17 +278,6 @@ TEST_F(SettingsTest, ModifiedListSkipsEmptyAndUnknownNames) {
   for (int i = 0; i < kSettingCount; ++i) EXPECT_FALSE(settings->IsModified(i)) << i;
 }
 
-TEST_F(SettingsTest, NamesAreMatchedExactly) {
-  auto settings = Fresh();
-  EXPECT_EQ(settings->IndexOf(L"T13nCurrentLanguage"), 61);
-  EXPECT_EQ(settings->IndexOf(L"t13nCurrentLanguage"), kNoSetting);
-  EXPECT_EQ(settings->IndexOf(L"T13nCurrentLanguage "), kNoSetting);
-  EXPECT_EQ(settings->IndexOf(L"EnglishFontName"), kNoSetting);
-  EXPECT_EQ(settings->IndexOf(L""), kNoSetting);
-  EXPECT_EQ(settings->GetName(0), L"InitialEnglish");
-  EXPECT_EQ(settings->GetName(67), L"T13nMacroFileChanged");
-}
-
 TEST_F(SettingsTest, IndicesOutsideTheTablesAreHarmless) {
   auto settings = Fresh();
   for (int index : {-1, kSettingCount, 1000, INT_MIN}) {
@@ -307,7 +303,7 @@ TEST_F(SettingsTest, WithoutAUserKeyTheRecordStillWorks) {
   // A key name part of more than 255 characters cannot be created.
   location_.user_key_path = user_.path() + L"\\" + std::wstring(300, L'k');
   auto settings = Fresh();
-  EXPECT_FALSE(ime_testing::KeyExists(HKEY_CURRENT_USER, location_.user_key_path));
+  EXPECT_FALSE(ime_testing::RegistryPlace(HKEY_CURRENT_USER, location_.user_key_path).Exists());
   for (int i = 0; i < kSettingCount; ++i) EXPECT_EQ(settings->GetInt(i), kDefaults[i]);
   // Without the key even the string defaults stay unread.
   EXPECT_EQ(settings->GetString(0), L"");
