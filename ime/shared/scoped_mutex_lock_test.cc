@@ -61,29 +61,6 @@ TEST(ScopedMutexLockTest, ReleaseIsIdempotentAndRecursionIsCounted) {
   EXPECT_TRUE(FreeForAnotherThread(mutex->handle()));
 }
 
-TEST(ScopedMutexLockTest, TimesOutWhileAnotherThreadHoldsIt) {
-  std::unique_ptr<MutexHolder> mutex(MutexHolder::CreateNamed(nullptr));
-  HANDLE taken = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::thread holder([&] {
-    ::WaitForSingleObject(mutex->handle(), INFINITE);
-    ::SetEvent(taken);
-    ::WaitForSingleObject(done, INFINITE);
-    ::ReleaseMutex(mutex->handle());
-  });
-  ::WaitForSingleObject(taken, INFINITE);
-  {
-    ScopedMutexLock lock(mutex.get(), 50);
-    EXPECT_FALSE(lock.held());
-  }
-  ::SetEvent(done);
-  holder.join();
-  ScopedMutexLock lock(mutex.get(), 0);
-  EXPECT_TRUE(lock.held());
-  ::CloseHandle(taken);
-  ::CloseHandle(done);
-}
-
 TEST(ScopedMutexLockTest, AbandonedMutexCountsAsAcquired) {
   std::unique_ptr<MutexHolder> mutex(MutexHolder::CreateNamed(nullptr));
   // A thread that ends while holding the mutex abandons it.

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/mapped_file.h"

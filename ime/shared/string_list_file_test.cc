@@ -324,15 +324,10 @@ TEST_F(StringListFileTest, FailedWriteLeavesThePreviousFile) {
   EXPECT_FALSE(Write({L"good", L"also good", std::wstring(3000, L'x'), L"late"}));
   unchanged();
 
-  // Headers the reader would reject.
-  StringListHeader header = MakeStringListHeader();
-  header[0] ^= 1;
-  EXPECT_FALSE(WriteStringList(path_, header, {L"new"}));
+  // A header the reader would reject (version 5).
+  StringListHeader header;
   const std::string version5 = Header(16, 5);
   std::copy(version5.begin(), version5.end(), header.begin());
-  EXPECT_FALSE(WriteStringList(path_, header, {L"new"}));
-  const std::string offset20 = Header(20);
-  std::copy(offset20.begin(), offset20.end(), header.begin());
   EXPECT_FALSE(WriteStringList(path_, header, {L"new"}));
   unchanged();
 
@@ -364,18 +359,14 @@ TEST_F(StringListFileTest, FailedWriteLeavesThePreviousFile) {
   }
   unchanged();
 
+  // A folder in the way, or no folder at all.
+  EXPECT_FALSE(WriteStringList(dir_.path(), MakeStringListHeader(), {}));
+  EXPECT_FALSE(WriteStringList(dir_.path() + L"absent\\list", MakeStringListHeader(), {}));
+
   ASSERT_TRUE(Write({L"new"}));
   List read;
   ASSERT_TRUE(Read(&read));
   EXPECT_EQ(read, List{L"new"});
-}
-
-TEST_F(StringListFileTest, WriteToAMissingFolderOrAFolderFails) {
-  EXPECT_FALSE(WriteStringList(dir_.path() + L"absent\\list", MakeStringListHeader(), {}));
-  ASSERT_TRUE(::CreateDirectoryW((dir_.path() + L"folder").c_str(), nullptr));
-  EXPECT_FALSE(WriteStringList(dir_.path() + L"folder", MakeStringListHeader(), {}));
-  EXPECT_FALSE(Exists(dir_.path() + L"folder.tmp"));
-  EXPECT_FALSE(WriteStringList(L"", MakeStringListHeader(), {}));
 }
 
 // Many random changes to a valid file: the reader never crashes, rejects
@@ -471,19 +462,6 @@ TEST_F(StringListMutexTest, MutexHeldLongerThanTheWaitFailsTheRead) {
   EXPECT_EQ(child_.Wait(), 0);
   EXPECT_TRUE(Read(&read));
   EXPECT_EQ(read, List{L"shared"});
-}
-
-TEST_F(StringListMutexTest, MutexReleasedWithinTheWaitIsTaken) {
-  StartChild(L"hold " + name_ + L" " + acquired_name_ + L" " + release_name_);
-  std::thread releaser([&] {
-    ::Sleep(500);
-    ::SetEvent(release_.Get());
-  });
-  List read;
-  EXPECT_TRUE(Read(&read));
-  EXPECT_EQ(read, List{L"shared"});
-  releaser.join();
-  EXPECT_EQ(child_.Wait(), 0);
 }
 
 TEST_F(StringListMutexTest, MutexOfADeadHolderIsTaken) {

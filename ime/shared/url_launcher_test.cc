@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/scoped_handle.h"
@@ -31,29 +29,19 @@ class FakeShell : public ShellOpenInterface {
  public:
   FakeShell() : opened_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   bool OpenAddress(const std::wstring& address) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    addresses_.push_back(address);
-    thread_ids_.push_back(::GetCurrentThreadId());
-    ::SetEvent(opened_.Get());
+    address_ = address;
+    thread_id_ = ::GetCurrentThreadId();
+    ::SetEvent(opened_.Get());  // publishes the two fields
     return true;
   }
   bool WaitOpened(DWORD timeout_ms) {
     return ::WaitForSingleObject(opened_.Get(), timeout_ms) == WAIT_OBJECT_0;
   }
-  std::vector<std::wstring> addresses() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return addresses_;
-  }
-  std::vector<DWORD> thread_ids() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return thread_ids_;
-  }
+  std::wstring address_;
+  DWORD thread_id_ = 0;
 
  private:
   base::ScopedHandle opened_;
-  std::mutex mutex_;
-  std::vector<std::wstring> addresses_;
-  std::vector<DWORD> thread_ids_;
 };
 
 TEST(UrlLauncherTest, OpensTheAddressOnAThreadOfItsOwn) {
@@ -63,9 +51,8 @@ TEST(UrlLauncherTest, OpensTheAddressOnAThreadOfItsOwn) {
   ASSERT_TRUE(LaunchUrlAsync(address, &user, &shell));
   address.clear();  // the thread has its own copy
   ASSERT_TRUE(shell.WaitOpened(10000));
-  EXPECT_EQ(shell.addresses(), std::vector<std::wstring>{BuildSearchUrl(L"\x0928")});
-  ASSERT_EQ(shell.thread_ids().size(), 1u);
-  EXPECT_NE(shell.thread_ids()[0], ::GetCurrentThreadId());
+  EXPECT_EQ(shell.address_, BuildSearchUrl(L"\x0928"));
+  EXPECT_NE(shell.thread_id_, ::GetCurrentThreadId());
 }
 
 TEST(UrlLauncherTest, SystemAccountOpensNothing) {
@@ -88,7 +75,7 @@ TEST(UrlLauncherTest, OtherAccountsAndUnreadableNamesMayOpen) {
   FakeShell shell;
   ASSERT_TRUE(LaunchUrlAsync(GetHelpUrl(), &unreadable, &shell));
   ASSERT_TRUE(shell.WaitOpened(10000));
-  EXPECT_EQ(shell.addresses(), std::vector<std::wstring>{GetHelpUrl()});
+  EXPECT_EQ(shell.address_, GetHelpUrl());
 }
 
 TEST(UrlLauncherTest, SystemUserNameIsTheProcessAccount) {
