@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <new>
 #include <utility>
 
 #include "google/protobuf/io/coded_stream.h"
@@ -45,7 +47,9 @@ bool ReadNativeList(DataCursor* position, std::vector<Item>* list,
                     Store store) {
   int32_t count;
   if (!position->ReadCount(kMinWordScore, &count)) return false;
-  list->reserve(static_cast<size_t>(count));
+  // The count is checked against the bytes left, but an item in memory is
+  // larger than in the file: reserve only a little ahead.
+  list->reserve(std::min<size_t>(static_cast<size_t>(count), 64));
   for (int32_t i = 0; i < count; ++i) {
     std::wstring word;
     float score;
@@ -109,7 +113,15 @@ bool LanguageData::LoadFromMap(const std::string& language,
   }
 
   DataCursor body(view + body_offset, view + size);
-  if (!ReadSections(&body)) return Fail();
+  bool read;
+  try {
+    read = ReadSections(&body);
+  } catch (const std::bad_alloc&) {
+    // A file too large for the memory left is refused like a corrupt one;
+    // nothing may escape into the host application.
+    read = false;
+  }
+  if (!read) return Fail();
   return true;
 }
 

@@ -170,28 +170,5 @@ TEST_F(LanguageDataWriterTest, RepeatedKeysFollowTheirSectionsRules) {
   EXPECT_EQ(data_.segment_table(kPrefixSegments)->at(L"k").weight, 2.0f);
 }
 
-TEST_F(LanguageDataWriterTest, HeaderHoldsChecksumOffsetAndVersion) {
-  DataFileLayout layout;
-  layout.version = 3;
-  layout.reserved = 0xABCD;
-  layout.file_size = 100;
-  layout.body_at_end = true;
-  const std::string file = WriteDataFile("BODY", layout);
-  ASSERT_EQ(file.size(), 100u);
-  DataCursor header = CursorOver(file);
-  uint32_t checksum, offset, reserved, version;
-  ASSERT_TRUE(header.ReadUInt32(&checksum) && header.ReadUInt32(&offset) &&
-              header.ReadUInt32(&reserved) && header.ReadUInt32(&version));
-  EXPECT_EQ(checksum,
-            DataHeaderChecksum(reinterpret_cast<const uint8_t*>(file.data())));
-  EXPECT_EQ(offset, 96u);
-  EXPECT_EQ(reserved, 0xABCDu);
-  EXPECT_EQ(version, 3u);
-  EXPECT_EQ(file.substr(96), "BODY");
-
-  // A body larger than the size asked for makes the file larger.
-  EXPECT_EQ(WriteDataFile(std::string(200, 'x'), layout).size(), 216u);
-}
-
 }  // namespace
 }  // namespace ime_t13n
