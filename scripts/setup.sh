@@ -4,6 +4,10 @@
 #
 #   scripts/setup.sh            packages (when missing) and dependencies
 #
+# Besides the build tools it installs the inputs of the Hindi language data
+# file: the Debian word lists and, from the npm registry, the Latin
+# spellings of the Devanagari characters.
+#
 # Environment:
 #   KELVANE_DEPS_DIR   cache of cross-built dependencies
 #                      (default: $HOME/.cache/kelvane-deps)
@@ -19,7 +23,10 @@ packages=(
   wine wine64 xvfb xauth
   protobuf-compiler libz-mingw-w64-dev googletest
   cmake make fonts-lohit-deva
+  python3 hunspell-hi aspell-hi apertium-hin tesseract-ocr-hin
 )
+# npm may come with a Node.js of the machine's own; Debian's otherwise.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -84,3 +91,14 @@ if [ ! -f "$PROTOBUF_PREFIX/lib/libprotobuf.a" ]; then
   build_protobuf "$PROTOBUF_PREFIX"
 fi
 log "protobuf for $KELVANE_TARGET: $PROTOBUF_PREFIX"
+
+if [ ! -f "$COMMON_MAPS_DIR/_devanagari_vowel_to_marks.toml" ]; then
+  log "installing @indic-transliteration/common_maps $COMMON_MAPS_VERSION"
+  rm -rf "$COMMON_MAPS_PREFIX.partial"
+  mkdir -p "$COMMON_MAPS_PREFIX.partial"
+  npm install --prefix "$COMMON_MAPS_PREFIX.partial" --no-audit --no-fund \
+    --no-save --loglevel=error "@indic-transliteration/common_maps@$COMMON_MAPS_VERSION" >/dev/null \
+    || die "npm could not install @indic-transliteration/common_maps"
+  rm -rf "$COMMON_MAPS_PREFIX"
+  mv "$COMMON_MAPS_PREFIX.partial" "$COMMON_MAPS_PREFIX"
+fi
