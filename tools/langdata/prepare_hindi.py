@@ -77,7 +77,7 @@ LATIN_WORD = re.compile(r"^[a-z]+$")
 INHERENT_VOWEL = "\u0905"
 VOWEL_LETTERS = "aeiou"
 MIN_SPELLING_COUNT = 5
-MIN_SPELLING_SHARE = 0.01
+MIN_SPELLING_SHARE = 0.03
 
 
 def log(message):
@@ -247,7 +247,8 @@ def build_characters(used_chars, counts, map_spellings, matras):
         spellings = []
         if cls not in (dv.MATRA,) and ch not in (dv.VIRAMA, dv.NUKTA):
             observed = [s for s, _ in combined[ch].most_common()
-                        if owner.get(s, (None,))[0] == ch]
+                        if owner.get(s, (None,))[0] == ch and
+                        _sounds_like(ch, s)]
             spellings = observed + [s for s in map_spellings.get(ch, [])
                                     if s not in observed and s not in owner]
         itrans = (map_spellings.get(ch) or [""])[0]
@@ -261,6 +262,25 @@ def build_characters(used_chars, counts, map_spellings, matras):
         records.append((ch, dv.CONSONANT if len(ch) > 1 else cls, name, itrans,
                         spellings, matra))
     return records
+
+
+def _sounds_like(ch, spelling):
+    """Whether |spelling| can stand for |ch| in a rule-based conversion: a
+    consonant's spelling begins with a consonant letter, a vowel's with a
+    vowel letter (or y or w), a nasal sign's with n or m. Alignment runs such
+    as "ar" for a consonant, which hold the vowel before it, would make the
+    conversion drop or double letters."""
+    cls = dv.char_class(ch[0])
+    first = spelling[0]
+    if cls == dv.CONSONANT:
+        return first not in VOWEL_LETTERS
+    if cls == dv.VOWEL:
+        return first in VOWEL_LETTERS or first in "yw"
+    if ch in (dv.ANUSVARA, dv.CANDRABINDU):
+        return first in "nm"
+    if ch == dv.VISARGA:
+        return first == "h"
+    return True
 
 
 # Conjuncts that are typed as one sound.
@@ -505,16 +525,25 @@ def write_output(path, language, records, rules, lookups, classes, segments,
     os.replace(tmp, path)
 
 
-def prepare(args, params):
-    train = read_lexicon(args.train)
-    log("train: %d usable rows" % len(train))
-    freq = read_frequencies(args.frequencies)
-    map_spellings, matras = read_common_maps(args.common_maps)
-    lists = read_word_lists(args)
-    aligned = align(train, params["alignment_iterations"], args.alignment_cache)
-    log("aligned %d pairs" % len(aligned))
+def load_inputs(args, params):
+    """Everything read from the inputs, and the alignment of the train
+    split: what the content is built from."""
+    inputs = {}
+    inputs["train"] = read_lexicon(args.train)
+    log("train: %d usable rows" % len(inputs["train"]))
+    inputs["freq"] = read_frequencies(args.frequencies)
+    inputs["map_spellings"], inputs["matras"] = read_common_maps(args.common_maps)
+    inputs["lists"] = read_word_lists(args)
+    inputs["aligned"] = align(inputs["train"], params["alignment_iterations"],
+                              args.alignment_cache)
+    log("aligned %d pairs" % len(inputs["aligned"]))
+    return inputs
 
-    counts = spelling_counts(aligned)
+
+def write_prepared(inputs, params, output):
+    train, freq, lists = inputs["train"], inputs["freq"], inputs["lists"]
+    matras = inputs["matras"]
+    counts = spelling_counts(inputs["aligned"])
     words = set(freq)
     for ws in lists.values():
         words |= ws
@@ -530,7 +559,7 @@ def prepare(args, params):
         if ch in used or matras[ch] in used:
             used.add(ch)
             used.add(matras[ch])
-    records = build_characters(used, counts, map_spellings, matras)
+    records = build_characters(used, counts, inputs["map_spellings"], matras)
     language = [("language_id", "1"), ("language_name", "hi"),
                 ("virama", dv.VIRAMA), ("indic_char_bytes", "3"),
                 ("vowel_matra_difference", "56"),
@@ -538,14 +567,14 @@ def prepare(args, params):
     rules = rule_counts(words)
     single, several = build_lookups(train, params)
     classes = build_classes(counts, records, params)
-    segments = build_segments(aligned, train, params)
+    segments = build_segments(inputs["aligned"], train, params)
     key_values = build_key_values(counts, records)
     dictionary = build_dictionary(train, freq, lists, params)
     log("%d characters, %d rules, %d+%d lookups, %d classes, %d segments, "
         "%d dictionary words" % (len(records), len(rules), len(single),
                                  len(several), len(classes), len(segments),
                                  len(dictionary)))
-    write_output(args.output, language, records, rules,
+    write_output(output, language, records, rules,
                  [(3, single), (5, several)], classes, segments, key_values,
                  dictionary)
 
@@ -568,7 +597,7 @@ def main():
     for item in args.param:
         name, value = item.split("=", 1)
         params[name] = type(PARAMS[name])(value)
-    prepare(args, params)
+    write_prepared(load_inputs(args, params), params, args.output)
 
 
 if __name__ == "__main__":
