@@ -30,4 +30,8 @@ trap cleanup EXIT
 
 wineserver -p
 wine64 wineboot -i >/dev/null 2>&1 || die "wineboot failed"
+# A crashing program ends at once instead of waiting in Wine's debugger
+# until the test's time-out.
+wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+  /v Debugger /d '' /f >/dev/null 2>&1 || true
 "$@"
