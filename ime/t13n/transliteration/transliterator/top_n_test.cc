@@ -1,11 +1,16 @@
 #include "ime/t13n/transliteration/transliterator/top_n.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/testing/child_process.h"
+#include "ime/shared/testing/temp_dir.h"
 
 namespace ime_t13n {
 namespace {
@@ -78,6 +83,46 @@ TEST(TopNTest, AgreesWithSortingOnRandomStreams) {
     ASSERT_EQ(top.bottom(), values[std::min(limit, values.size()) - 1])
         << "limit " << limit << " count " << count;
   }
+}
+
+// Points TMP and TEMP at a folder for the life of the object.
+class ScopedTempFolder {
+ public:
+  explicit ScopedTempFolder(const std::wstring& folder) {
+    for (int i = 0; i < 2; ++i) {
+      wchar_t old[MAX_PATH];
+      const DWORD length = ::GetEnvironmentVariableW(kNames[i], old, MAX_PATH);
+      had_[i] = length > 0 && length < MAX_PATH;
+      if (had_[i]) old_[i].assign(old, length);
+      ::SetEnvironmentVariableW(kNames[i], folder.c_str());
+    }
+  }
+  ~ScopedTempFolder() {
+    for (int i = 0; i < 2; ++i) {
+      ::SetEnvironmentVariableW(kNames[i], had_[i] ? old_[i].c_str() : nullptr);
+    }
+  }
+
+ private:
+  static constexpr const wchar_t* kNames[2] = {L"TMP", L"TEMP"};
+  bool had_[2];
+  std::wstring old_[2];
+};
+
+// Nothing kept: the check fails at level FATAL, which logs the line, shows
+// it and ends the process with code 1.
+TEST(TopNTest, BottomOfNothingIsFatal) {
+  ime_testing::TempDir dir;
+  ScopedTempFolder temp(dir.path());
+  std::string output;
+  EXPECT_EQ(ime_testing::RunChild(L"top_n_test_child", L"", &output), 1);
+  EXPECT_EQ(output.find("continued"), std::string::npos);
+  EXPECT_NE(output.find("shown|"), std::string::npos);
+  EXPECT_NE(output.find("Check failed: !empty(). "), std::string::npos);
+  std::string log;
+  ASSERT_TRUE(ime_testing::ReadFileBytes(dir.path() + L"debug.log", &log));
+  EXPECT_NE(log.find(":FATAL:top_n.h("), std::string::npos) << log;
+  EXPECT_NE(log.find("Check failed: !empty(). "), std::string::npos);
 }
 
 }  // namespace
