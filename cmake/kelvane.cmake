@@ -2,7 +2,7 @@
 include(GoogleTest)
 
 # kelvane_folder(<library> [DEPS <targets...>] [TEST_DEPS <targets...>]
-#                [TEST_SOURCES <files...>])
+#                [TEST_SOURCES <files...>] [PROTOS <schemas...>])
 #
 # One folder, one static library of its *.cc files. Besides them:
 #   *_test.cc        GoogleTest sources, built into one program <library>_tests
@@ -10,10 +10,11 @@ include(GoogleTest)
 #   *_test_child.cc  small programs a test starts as a second process; each is
 #                    built as <file stem>.exe beside the test program.
 #   *_main.cc        program entries, declared by the folder itself.
+# PROTOS names schemas whose generated code becomes part of the library.
 # A folder without library sources yet gets an interface library, so that the
 # target already exists for its dependents.
 function(kelvane_folder library)
-  cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS;TEST_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS;TEST_SOURCES;PROTOS" ${ARGN})
   file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cc)
   set(sources)
   set(tests)
@@ -28,9 +29,12 @@ function(kelvane_folder library)
     endif()
   endforeach()
 
-  if(sources)
+  if(sources OR ARG_PROTOS)
     add_library(${library} STATIC ${sources})
     target_link_libraries(${library} PUBLIC ${ARG_DEPS})
+    if(ARG_PROTOS)
+      kelvane_protos(${library} ${ARG_PROTOS})
+    endif()
   else()
     add_library(${library} INTERFACE)
     target_link_libraries(${library} INTERFACE ${ARG_DEPS})
@@ -55,9 +59,11 @@ function(kelvane_folder library)
   set_property(GLOBAL APPEND PROPERTY KELVANE_LIBRARIES ${library})
 endfunction()
 
-# kelvane_protos(<target> <files.proto...>)
+# kelvane_protos(<target> <schema files...>)
 # Generates C++ from the schemas with the host protoc (same release as the
 # cross-built library) into the build tree, under the schemas' own paths.
+# The last extension is dropped to name the output, as protoc itself does for
+# ".proto" and ".protodevel": a/b.protodevel gives a/b.pb.h and a/b.pb.cc.
 function(kelvane_protos target)
   set(srcs)
   foreach(proto ${ARGN})
