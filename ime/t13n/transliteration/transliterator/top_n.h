@@ -34,6 +34,12 @@ class TopN {
       std::pop_heap(elements_.begin(), elements_.end(), Greater());
       return;
     }
+    // The vector will hold up to N + 1 values: one allocation, not one per
+    // doubling (the transliterator makes a selection per suffix of every
+    // typed word).
+    if (elements_.capacity() == 0) {
+      elements_.reserve(std::min(limit_, kMaxReserve - 1) + 1);
+    }
     if (state_ == kBottomKnown && !(value > elements_.front())) {
       // The new value is the smallest: it takes index 0.
       elements_.push_back(elements_.front());
@@ -71,6 +77,8 @@ class TopN {
   size_t limit() const { return limit_; }
 
  private:
+  static constexpr size_t kMaxReserve = 1024;
+
   enum State {
     kUnordered = 0,    // at most N values, in arrival order
     kBottomKnown = 1,  // at most N values, the smallest at index 0
