@@ -157,79 +157,125 @@ void Transliterator::Transliterate(const std::wstring& word, int n, int beam,
   MakeScoresDescending(out->begin() + start, out->end());
 }
 
-void Transliterator::SegmentWord(size_t start, bool top,
+// Segments the word's suffix from |root| into results[root]: a first piece
+// from the simple table (at the top also from the prefix table) followed by
+// any segmentation of the rest, whose readings are computed once per call,
+// completed with the suffix table's readings of the whole rest and cut to
+// the beam. The recursion over the rest runs on an explicit stack of
+// levels, so that a very long typed word cannot exhaust the host thread's
+// stack; the order of the work, and so of the debug record, is that of the
+// recursion.
+void Transliterator::SegmentWord(size_t root, bool top,
                                  TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
-  const wchar_t* const w = s.word.data() + start;
-  const size_t length = s.word.size() - start;
+  std::vector<Scratch::Level>& levels = s.levels;
+  levels.clear();
+  levels.push_back(Scratch::Level{root, 0, top});
+  BeginLevel(root, top, debug);
+  while (!levels.empty()) {
+    Scratch::Level& level = levels.back();
+    const size_t length = s.word.size() - level.start;
+    bool descended = false;
+    while (++level.split < length) {
+      if (!FirstPieces(level, debug)) continue;
+      const size_t rest = level.start + level.split;
+      if (!s.done[rest]) {
+        // The rest is segmented first; this split goes on when it is done.
+        levels.push_back(Scratch::Level{rest, 0, false});
+        BeginLevel(rest, false, debug);
+        descended = true;
+        break;
+      }
+      // Made once per call; the debug record lists the suffix table's
+      // scores at every use, as they were added.
+      if (debug != nullptr) {
+        for (int r = s.suffix_records_begin[rest];
+             r < s.suffix_records_end[rest]; ++r) {
+          *debug->add_word_scores() = debug->word_scores(r);
+        }
+      }
+      CombineSplit(level);
+    }
+    if (descended) continue;
+
+    const Scratch::Level finished = levels.back();
+    levels.pop_back();
+    if (!finished.top) FinishRest(finished.start, debug);
+    if (!levels.empty()) CombineSplit(levels.back());
+  }
+}
+
+void Transliterator::BeginLevel(size_t start, bool top,
+                                TransliterationDebugInfo* debug) {
+  Scratch& s = *scratch_;
   NativeScoreMap& result = s.results[start];
   result.Clear();
+  if (!top) return;
+  // The whole word counts twice from the prefix and the suffix tables.
+  const wchar_t* const w = s.word.data() + start;
+  const size_t length = s.word.size() - start;
+  if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, length)) {
+    AddSubWordScore(*e, &result, kWholeWordFactor, s.english, kPrefix, debug);
+  }
+  if (const SegmentEntry* e = FindSegment(kSuffixSegments, w, length)) {
+    AddSubWordScore(*e, &result, kWholeWordFactor, s.english, kSuffix, debug);
+  }
+}
 
-  if (top) {
-    if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, length)) {
-      AddSubWordScore(*e, &result, kWholeWordFactor, s.word, kPrefix, debug);
-    }
-    if (const SegmentEntry* e = FindSegment(kSuffixSegments, w, length)) {
-      AddSubWordScore(*e, &result, kWholeWordFactor, s.word, kSuffix, debug);
+bool Transliterator::FirstPieces(const Scratch::Level& level,
+                                 TransliterationDebugInfo* debug) {
+  Scratch& s = *scratch_;
+  const wchar_t* const w = s.word.data() + level.start;
+  NativeScoreMap& first = s.pieces[level.start];
+  first.Clear();
+  // FindSegment leaves the segment in s.english.
+  if (level.top) {
+    if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, level.split)) {
+      AddSubWordScore(*e, &first, e->weight, s.english, kPrefix, debug);
     }
   }
+  if (const SegmentEntry* e = FindSegment(kSimpleSegments, w, level.split)) {
+    AddSubWordScore(*e, &first, e->weight, s.english, kSimple, debug);
+  }
+  return !first.empty();
+}
 
+void Transliterator::CombineSplit(const Scratch::Level& level) {
+  Scratch& s = *scratch_;
+  const wchar_t* const w = s.word.data() + level.start;
+  const size_t i = level.split;
+  const NativeScoreMap& first = s.pieces[level.start];
+  const NativeScoreMap& rest = s.results[level.start + i];
+  NativeScoreMap& result = s.results[level.start];
   const std::wstring& virama = model_->language_model().virama();
-  NativeScoreMap& first = s.pieces[start];
-  for (size_t i = 1; i < length; ++i) {
-    first.Clear();
-    if (top) {
-      // FindSegment leaves the segment in s.english.
-      if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, i)) {
-        AddSubWordScore(*e, &first, e->weight, s.english, kPrefix, debug);
-      }
-    }
-    if (const SegmentEntry* e = FindSegment(kSimpleSegments, w, i)) {
-      AddSubWordScore(*e, &first, e->weight, s.english, kSimple, debug);
-    }
-    if (first.empty()) continue;
-
-    const NativeScoreMap& rest = SuffixScores(start + i, debug);
-    for (const NativeScoreMap::Entry& b : rest.entries()) {
-      const wchar_t* b_text = rest.key(b);
-      for (const NativeScoreMap::Entry& a : first.entries()) {
-        const wchar_t* a_text = first.key(a);
-        const float score = a.score * b.score;
+  for (const NativeScoreMap::Entry& b : rest.entries()) {
+    const wchar_t* b_text = rest.key(b);
+    for (const NativeScoreMap::Entry& a : first.entries()) {
+      const wchar_t* a_text = first.key(a);
+      const float score = a.score * b.score;
+      s.joined.assign(a_text, a.length);
+      s.joined.append(b_text, b.length);
+      result.Add(s.joined, score);
+      if (CanJoinWithVirama(a_text, a.length, b_text, b.length, w[i - 1],
+                            w[i])) {
         s.joined.assign(a_text, a.length);
+        s.joined.append(virama);
         s.joined.append(b_text, b.length);
-        result.Add(s.joined, score);
-        if (CanJoinWithVirama(a_text, a.length, b_text, b.length, w[i - 1],
-                              w[i])) {
-          s.joined.assign(a_text, a.length);
-          s.joined.append(virama);
-          s.joined.append(b_text, b.length);
-          result.Add(s.joined, score * kViramaJoinFactor);
-        }
+        result.Add(s.joined, score * kViramaJoinFactor);
       }
     }
   }
 }
 
-const NativeScoreMap& Transliterator::SuffixScores(
-    size_t start, TransliterationDebugInfo* debug) {
+void Transliterator::FinishRest(size_t start,
+                                TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
   NativeScoreMap& scores = s.results[start];
-  if (s.done[start]) {
-    // Computed once per call; the debug record lists the suffix table's
-    // scores at every use, as they were added.
-    if (debug != nullptr) {
-      for (int r = s.suffix_records_begin[start];
-           r < s.suffix_records_end[start]; ++r) {
-        *debug->add_word_scores() = debug->word_scores(r);
-      }
-    }
-    return scores;
-  }
-  SegmentWord(start, false, debug);
   const size_t length = s.word.size() - start;
   if (debug != nullptr) {
     s.suffix_records_begin[start] = debug->word_scores_size();
   }
+  // The rest taken whole from the suffix table weighs its length.
   if (const SegmentEntry* e =
           FindSegment(kSuffixSegments, s.word.data() + start, length)) {
     AddSubWordScore(*e, &scores, static_cast<float>(length) * e->weight,
@@ -240,7 +286,6 @@ const NativeScoreMap& Transliterator::SuffixScores(
   }
   PruneToBeam(&scores, s.beam);
   s.done[start] = 1;
-  return scores;
 }
 
 void Transliterator::AddSubWordScore(const SegmentEntry& entry,

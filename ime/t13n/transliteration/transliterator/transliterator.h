@@ -120,9 +120,12 @@ class Transliterator {
   enum SegmentType { kSimple, kPrefix, kSuffix };
 
   // Segmentation and scoring (transliterator.cc).
-  void SegmentWord(size_t start, bool top, TransliterationDebugInfo* debug);
-  const NativeScoreMap& SuffixScores(size_t start,
-                                     TransliterationDebugInfo* debug);
+  void SegmentWord(size_t root, bool top, TransliterationDebugInfo* debug);
+  struct Level;
+  void BeginLevel(size_t start, bool top, TransliterationDebugInfo* debug);
+  bool FirstPieces(const Level& level, TransliterationDebugInfo* debug);
+  void CombineSplit(const Level& level);
+  void FinishRest(size_t start, TransliterationDebugInfo* debug);
   void AddSubWordScore(const SegmentEntry& entry, NativeScoreMap* map,
                        float factor, const std::wstring& english,
                        SegmentType type, TransliterationDebugInfo* debug);

@@ -22,7 +22,17 @@ struct Transliterator::RankedWord {
   float score;
 };
 
+// One level of the segmentation: the suffix of the word from |start| on,
+// being split after |split| units.
+struct Transliterator::Level {
+  size_t start;
+  size_t split;
+  bool top;
+};
+
 struct Transliterator::Scratch {
+  typedef Transliterator::Level Level;
+
   // Grows the per-suffix state to a word of |length| units and resets it.
   void Prepare(size_t length);
 
@@ -35,6 +45,7 @@ struct Transliterator::Scratch {
   // combined at j.
   std::vector<NativeScoreMap> pieces;
   std::vector<uint8_t> done;  // results[j] is complete
+  std::vector<Level> levels;  // the levels being segmented, innermost last
   // For the debug record: where the suffix-table scores of each suffix
   // stand in it, so that later uses of the suffix repeat them.
   std::vector<int> suffix_records_begin;
