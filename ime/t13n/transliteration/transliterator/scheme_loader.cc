@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ime/shared/product_folders.h"
 #include "ime/t13n/transliteration/transliterator/scheme_parser.h"
 
 namespace ime_t13n {
@@ -36,16 +37,11 @@ bool NameLess(const std::wstring& a, const std::wstring& b) {
   return a < b;
 }
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-  if (folder.back() == L'\\' || folder.back() == L'/') return folder + name;
-  return folder + L"\\" + name;
-}
-
 std::vector<std::wstring> ListSchemeFiles(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   HANDLE find = ::FindFirstFileExW(
-      JoinPath(folder, kSchemeFilePattern).c_str(), FindExInfoBasic, &data,
+      ime_shared::PathJoin(folder, kSchemeFilePattern).c_str(), FindExInfoBasic, &data,
       FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
@@ -68,13 +64,20 @@ void LoadCanonicalSchemesFromFolder(
   if (folder.empty() || ::PathIsRelativeW(folder.c_str())) return;
 
   for (const std::wstring& name : ListSchemeFiles(folder)) {
-    SchemeParser parser(JoinPath(folder, name));
+    SchemeParser parser(ime_shared::PathJoin(folder, name));
     std::unique_ptr<CanonicalScheme> scheme = parser.Parse();
     if (!parser.errors().empty()) {
       reports->push_back(FormatSchemeReport(name, parser.errors()));
     }
     if (scheme) schemes->push_back(std::move(scheme));
   }
+}
+
+void LoadCanonicalSchemes(
+    std::vector<std::unique_ptr<CanonicalScheme>>* schemes,
+    std::vector<std::wstring>* reports) {
+  LoadCanonicalSchemesFromFolder(
+      ime_shared::GetInstallFilePath(kSchemeFolderName), schemes, reports);
 }
 
 std::wstring FormatSchemeReport(const std::wstring& file_name,

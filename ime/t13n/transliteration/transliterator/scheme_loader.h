@@ -26,6 +26,12 @@ void LoadCanonicalSchemesFromFolder(
     std::vector<std::unique_ptr<CanonicalScheme>>* schemes,
     std::vector<std::wstring>* reports);
 
+// The same for the "Schemes" folder of the install folder. Every language
+// loads the same files.
+void LoadCanonicalSchemes(
+    std::vector<std::unique_ptr<CanonicalScheme>>* schemes,
+    std::vector<std::wstring>* reports);
+
 // The report of one file: "File Name: <file name>\r\n", then one
 // "- <message>\r\n" per message.
 std::wstring FormatSchemeReport(const std::wstring& file_name,
