@@ -146,7 +146,7 @@ void Transliterator::Transliterate(const std::wstring& word, int n, int beam,
   s.Prepare(s.word.size());
   SegmentWord(0, true, debug);
 
-  RankSegmentations(debug);
+  RankSegmentations();
   const float top = s.ranked.empty() ? 1.0f : s.ranked.front().score;
   AddGlobalLookups(top, debug);
   RescoreWithDictionary(top, debug);
@@ -322,7 +322,7 @@ bool Transliterator::CanJoinWithVirama(const wchar_t* left,
          IsConsonantUnit(right[0]) && IsConsonantUnit(left[left_length - 1]);
 }
 
-void Transliterator::RankSegmentations(TransliterationDebugInfo* debug) {
+void Transliterator::RankSegmentations() {
   Scratch& s = *scratch_;
   const NativeScoreMap& readings = s.results[0];
   s.ranked.reserve(readings.size());

@@ -46,9 +46,9 @@ struct ScoredWord {
 // while the map holds at most |beam| entries (or |beam| is below 1).
 void PruneToBeam(NativeScoreMap* map, int beam);
 
-// Raises scores from the back of |list| so that they fall strictly along
-// it: an entry that does not score above the one behind it gets that score
-// plus 1. The order of the list stays.
+// Raises scores from the back of [begin, end) so that they fall strictly
+// along it: an entry that does not score above the one behind it gets that
+// score plus 1. The order of the entries stays.
 void MakeScoresDescending(std::vector<ScoredWord>::iterator begin,
                           std::vector<ScoredWord>::iterator end);
 
@@ -119,9 +119,10 @@ class Transliterator {
   struct Scratch;
   enum SegmentType { kSimple, kPrefix, kSuffix };
 
+  struct Level;
+
   // Segmentation and scoring (transliterator.cc).
   void SegmentWord(size_t root, bool top, TransliterationDebugInfo* debug);
-  struct Level;
   void BeginLevel(size_t start, bool top, TransliterationDebugInfo* debug);
   bool FirstPieces(const Level& level, TransliterationDebugInfo* debug);
   void CombineSplit(const Level& level);
@@ -136,7 +137,7 @@ class Transliterator {
   // table has none.
   const SegmentEntry* FindSegment(SegmentTableIndex table, const wchar_t* text,
                                   size_t length) const;
-  void RankSegmentations(TransliterationDebugInfo* debug);
+  void RankSegmentations();
   void AddGlobalLookups(float top, TransliterationDebugInfo* debug);
   void RescoreWithDictionary(float top, TransliterationDebugInfo* debug);
   float DictionaryScore(const wchar_t* text, size_t length) const;
