@@ -14,6 +14,7 @@
 # The file is a derived work of CC BY-SA 4.0 data (the Dakshina lexicon and
 # the OpenSubtitles word frequencies) and is distributed under CC BY-SA 4.0.
 set -euo pipefail
+export PYTHONDONTWRITEBYTECODE=1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/common.sh"
 
@@ -44,7 +45,8 @@ key=$( {
   sha256sum "$train" "$frequencies" "$hunspell" "$aspell" "$apertium" "$tesseract" | cut -d' ' -f1
   find "$COMMON_MAPS_DIR" -type f -name '*.toml' | LC_ALL=C sort | xargs sha256sum | cut -d' ' -f1
   cd "$ROOT"
-  sha256sum tools/langdata/*.py tools/langdata/*.cc tools/langdata/*.h \
+  sha256sum tools/langdata/*.py tools/langdata/prepared_contents.* \
+    tools/langdata/langdata_builder_main.cc \
     ime/t13n/transliteration/lib/transl.proto \
     ime/t13n/transliteration/transliterator/language_data_writer.* \
     ime/t13n/transliteration/transliterator/language_data_format.* \

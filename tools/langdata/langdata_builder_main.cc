@@ -22,6 +22,7 @@
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "tools/langdata/prepared_contents.h"
+#include "tools/langdata/program_support.h"
 
 namespace {
 
@@ -37,25 +38,6 @@ class PrintingErrorBox : public ime_t13n::ErrorBoxInterface {
     return IDOK;
   }
 };
-
-bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size;
-  bool ok = ::GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 30);
-  if (ok) {
-    bytes->resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = bytes->empty() ||
-         (::ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()),
-                     &read, nullptr) &&
-          read == bytes->size());
-  }
-  ::CloseHandle(file);
-  return ok;
-}
 
 // Written through a temporary name, so that an interrupted run leaves no
 // partial file under the real one.
@@ -92,7 +74,7 @@ int main(int argc, char** argv) {
   const std::string language = argv[3];
 
   std::string text;
-  if (!ReadWholeFile(prepared_path, &text)) {
+  if (!langdata::ReadWholeFile(prepared_path, &text)) {
     std::fprintf(stderr, "langdata_builder: cannot read %s\n", argv[1]);
     return 1;
   }

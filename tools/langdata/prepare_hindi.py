@@ -51,8 +51,11 @@ PARAMS = {
     "max_units": 3,
     # A segment needs this many (weighted) observations.
     "min_count": 2.0,
-    # Native readings kept per Latin segment, and the smallest probability.
+    # Native readings kept per Latin segment (inside a word, and at its
+    # start or end), and the smallest probability. Readings inside a word
+    # multiply the work of every keystroke.
     "max_natives": 6,
+    "max_natives_edge": 6,
     "min_probability": 0.01,
     # Weight of a segment: type factor x (how often the Latin string is a
     # segment where it occurs) ^ exponent x length factor ^ (letters - 1).
@@ -377,7 +380,7 @@ def build_segments(aligned, train, params):
                 continue
             kept = [(n, c / total) for n, c in natives.most_common()
                     if c / total >= params["min_probability"]]
-            kept = kept[:params["max_natives"]]
+            kept = kept[:params["max_natives" if t == "s" else "max_natives_edge"]]
             if not kept:
                 continue
             boundary = min(1.0, total / max(occ[t][lat], 1))

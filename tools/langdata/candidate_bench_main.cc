@@ -1,0 +1,91 @@
+// Times the installed language as the input method uses it:
+//
+//   candidate_bench LEXICON.tsv
+//
+// Init: loading the data file and building the model and the
+// transliterator. Then each Latin word of the lexicon is typed prefix by
+// prefix: Transliterator::GetCandidates per keystroke, and
+// Suggest::GetSuggestions for the first two candidates of each prefix (the
+// handler's completions, at most 7 for a page of 5). Private memory is read
+// right after Init. The last line is
+//   init_ms=F p50_us=F p99_us=F max_us=F suggest_p99_us=F private_mb=F
+//   keystrokes=N
+// (one line).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ime/shared/string_utils.h"
+#include "ime/t13n/transliteration/transliterator/suggest.h"
+#include "ime/t13n/transliteration/transliterator/transliteration_model.h"
+#include "tools/langdata/candidate_evaluation.h"
+#include "tools/langdata/program_support.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: candidate_bench LEXICON.tsv\n");
+    return 2;
+  }
+  std::string text;
+  if (!langdata::ReadWholeFile(ime_shared::Utf8ToWide(argv[1]), &text)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 1;
+  }
+  const std::vector<langdata::LexiconRow> rows = langdata::ParseLexicon(text);
+
+  const double start = langdata::Now();
+  std::unique_ptr<ime_t13n::Transliterator> transliterator =
+      langdata::LoadInstalledLanguage("hi");
+  const double init_seconds = langdata::Now() - start;
+  if (!transliterator) return 1;
+  const double private_mb = langdata::PrivateBytes() / 1048576.0;
+  ime_t13n::Suggest* suggest = transliterator->model().suggest();
+  // A candidate page of 5: 2 x 5 - 3 completions.
+  if (suggest != nullptr) suggest->SetMaxResults(7);
+
+  std::vector<double> keystroke_us;
+  std::vector<double> suggest_us;
+  // Keystroke times by the length of the typed prefix, to show where the
+  // time goes.
+  std::vector<std::vector<double>> by_length;
+  std::vector<std::wstring> candidates;
+  std::vector<std::wstring> words;
+  std::vector<ime_t13n::SuggestionRecord> records;
+  for (const langdata::LexiconRow& row : rows) {
+    for (size_t length = 1; length <= row.latin.size(); ++length) {
+      const std::wstring typed = row.latin.substr(0, length);
+      candidates.clear();
+      double t = langdata::Now();
+      transliterator->GetCandidates(typed, &candidates);
+      keystroke_us.push_back(1e6 * (langdata::Now() - t));
+      if (by_length.size() <= length) by_length.resize(length + 1);
+      by_length[length].push_back(keystroke_us.back());
+      if (suggest == nullptr) continue;
+      words.assign(candidates.begin(),
+                   candidates.begin() + std::min<size_t>(2, candidates.size()));
+      records.clear();
+      t = langdata::Now();
+      suggest->GetSuggestions(words, &records);
+      suggest_us.push_back(1e6 * (langdata::Now() - t));
+    }
+  }
+  std::printf("letters keystrokes p50_us p99_us\n");
+  for (size_t length = 1; length < by_length.size(); ++length) {
+    std::vector<double>& times = by_length[length];
+    if (times.empty()) continue;
+    const size_t count = times.size();
+    const double median = langdata::Percentile(&times, 0.50);
+    std::printf("%7zu %10zu %6.1f %6.1f\n", length, count, median,
+                langdata::Percentile(&times, 0.99));
+  }
+  const size_t keystrokes = keystroke_us.size();
+  const double p50 = langdata::Percentile(&keystroke_us, 0.50);
+  const double p99 = langdata::Percentile(&keystroke_us, 0.99);
+  const double max = keystroke_us.empty() ? 0.0 : keystroke_us.back();
+  const double suggest_p99 = langdata::Percentile(&suggest_us, 0.99);
+  std::printf("init_ms=%.1f p50_us=%.1f p99_us=%.1f max_us=%.1f "
+              "suggest_p99_us=%.1f private_mb=%.1f keystrokes=%zu\n",
+              1000 * init_seconds, p50, p99, max, suggest_p99, private_mb,
+              keystrokes);
+  return 0;
+}
