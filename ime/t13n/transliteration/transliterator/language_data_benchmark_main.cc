@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 #include "ime/shared/string_utils.h"
@@ -132,9 +133,13 @@ std::string LanguageMessage() {
 LanguageDataContents Contents(int segment_entries, int dictionary_words) {
   Generator generate(20240611);
   LanguageDataContents contents;
-  for (int i = 0; i < dictionary_words; ++i) {
-    contents.dictionary_words.emplace_back(
-        generate.Native(generate.Uniform(3, 10)), generate.Uniform(1, 100000));
+  // The dictionary holds each word once.
+  std::set<std::wstring> seen;
+  while (static_cast<int>(contents.dictionary_words.size()) < dictionary_words) {
+    std::wstring word = generate.Native(generate.Uniform(3, 10));
+    if (!seen.insert(word).second) continue;
+    contents.dictionary_words.emplace_back(std::move(word),
+                                           generate.Uniform(1, 100000));
   }
   contents.language_message = LanguageMessage();
   for (int i = 0; i < 10000; ++i) {

@@ -1,0 +1,209 @@
+#include "ime/t13n/transliteration/transliterator/model_view.h"
+
+#include "ime/shared/string_utils.h"
+#include "ime/t13n/transliteration/lib/transl.pb.h"
+#include "ime/t13n/transliteration/transliterator/language_model.h"
+
+namespace ime_t13n {
+
+namespace {
+
+bool IsAsciiLetter(wchar_t unit) {
+  const unsigned low = unit & 0xFF;
+  return (low >= 'a' && low <= 'z') || (low >= 'A' && low <= 'Z');
+}
+
+bool IsVowelLetter(wchar_t unit) {
+  switch (unit & 0xFF) {
+    case 'a': case 'e': case 'i': case 'o': case 'u':
+    case 'A': case 'E': case 'I': case 'O': case 'U':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SharesBit(int64_t a, int64_t b) { return (a & b) != 0; }
+
+wchar_t VocalicRFor(const std::wstring& language) {
+  if (language == L"kn") return 0x0C8B;
+  if (language == L"te") return 0x0C0B;
+  if (language == L"ml") return 0x0D0B;
+  if (language == L"gu") return 0x0A8B;
+  if (language == L"bn") return 0x098B;
+  return 0x090B;
+}
+
+}  // namespace
+
+ModelView::ModelView(const TransliterationModel& model)
+    : model_(model),
+      language_model_(model.language_model()),
+      letter_classes_(model.letter_classes()),
+      key_values_(model.key_values()) {
+  const std::wstring& language = language_model_.language_name();
+  accepts_every_word_ = language == L"ar";
+  skips_first_letter_ = language == L"ur" || language == L"fa" ||
+                        language == L"el" || language == L"am" ||
+                        language == L"ti";
+  vocalic_r_.assign(1, VocalicRFor(language));
+  const std::wstring* matra = language_model_.FindMatra(vocalic_r_);
+  vocalic_r_sign_ = matra != nullptr ? *matra : vocalic_r_;
+}
+
+int ModelView::ClassOf(wchar_t unit) const {
+  return language_model_.GetClass(std::wstring(1, unit));
+}
+
+bool ModelView::CountAtLeast(RuleTableIndex table, const std::wstring& key,
+                             int32_t minimum) const {
+  const RuleTable& counts = model_.rule_table(table);
+  auto it = counts.find(key);
+  return it != counts.end() && it->second >= minimum;
+}
+
+bool ModelView::CheckLanguageRules(const std::wstring& word) const {
+  if (word.empty()) return false;
+  int previous_class = ClassOf(word[0]);
+  if (previous_class != Language::CONSONANT &&
+      previous_class != Language::VOWEL) {
+    return false;
+  }
+  const size_t n = word.size();
+  if (n <= 1) return true;
+  if (!CountAtLeast(kWordBeginPositions, word.substr(0, 1), kMinBeginCount)) {
+    return false;
+  }
+  std::wstring pair;
+  std::wstring unit;
+  for (size_t i = 1; i < n; ++i) {
+    const wchar_t p = word[i - 1];
+    const wchar_t c = word[i];
+    const int current_class = ClassOf(c);
+    pair.assign(1, p);
+    pair.push_back(c);
+    if (!CountAtLeast(kConsecChars, pair, kMinPairCount)) return false;
+    const std::wstring classes = ime_shared::SimpleItoa(previous_class) +
+                                 ime_shared::SimpleItoa(current_class);
+    if (!CountAtLeast(kConsecCharClasses, classes, kMinClassPairCount)) {
+      return false;
+    }
+    unit.assign(1, c);
+    if (i + 1 < n && !CountAtLeast(kWordMiddlePositions, unit,
+                                   kMinMiddleCount)) {
+      return false;
+    }
+    // After a virama only a consonant or a joiner may follow; a virama
+    // only follows a consonant.
+    if (language_model_.IsVirama(std::wstring(1, p)) &&
+        current_class != Language::CONSONANT && c != 0x200D && c != 0x200C) {
+      return false;
+    }
+    if (language_model_.IsVirama(unit) &&
+        previous_class != Language::CONSONANT) {
+      return false;
+    }
+    // A vowel sign needs a consonant to sit on.
+    if (current_class == Language::MATRA &&
+        (previous_class == Language::VOWEL ||
+         previous_class == Language::SPECIAL ||
+         previous_class == Language::MATRA)) {
+      return false;
+    }
+    previous_class = current_class;
+  }
+  return CountAtLeast(kWordEndPositions, word.substr(n - 1), kMinEndCount);
+}
+
+bool ModelView::IsValidWordForLanguage(const std::wstring& indic,
+                                       const std::wstring& english) const {
+  if (accepts_every_word_) return true;
+  if (!CheckLanguageRules(indic)) return false;
+  if (skips_first_letter_) return true;
+
+  const int first_class = ClassOf(indic[0]);
+  const wchar_t first_letter = english.empty() ? 0 : english[0];
+  const wchar_t low = first_letter & 0xFF;
+  if (first_class == Language::CONSONANT && IsAsciiLetter(low) &&
+      !IsVowelLetter(low)) {
+    return true;
+  }
+  if (first_class == Language::VOWEL &&
+      (IsVowelLetter(low) || low == 'y' || low == 'Y')) {
+    return true;
+  }
+  // The vocalic R is a vowel that English spells with a consonant.
+  const std::wstring first = indic.substr(0, 1);
+  return (first == vocalic_r_ || first == vocalic_r_sign_) &&
+         first_letter == L'r';
+}
+
+bool ModelView::MatchesConsonantSkeleton(const std::wstring& indic,
+                                         const std::wstring& english) const {
+  if (accepts_every_word_) return true;
+  std::vector<int64_t> native;
+  std::vector<int64_t> typed;
+  IndicClassSkeleton(indic, &native);
+  EnglishClassSkeleton(english, &typed);
+  const int64_t a = model_.class_bits_of_a();
+
+  size_t j = 0;
+  size_t k = 0;
+  while (j < native.size() && k < typed.size()) {
+    if (SharesBit(native[j], typed[k])) {
+      ++j;
+      ++k;
+    } else if (SharesBit(native[j], a)) {
+      ++j;
+    } else if (SharesBit(typed[k], a)) {
+      ++k;
+    } else {
+      return false;
+    }
+  }
+  if (j == native.size() && k == typed.size()) return true;
+  if (j == native.size() && k + 1 == typed.size()) {
+    return SharesBit(typed[k], a);
+  }
+  if (j + 1 == native.size() && k == typed.size()) {
+    return SharesBit(native[j], a);
+  }
+  return false;
+}
+
+void ModelView::EnglishClassSkeleton(const std::wstring& english,
+                                     std::vector<int64_t>* out) const {
+  out->clear();
+  std::wstring lower = english;
+  ime_shared::LowerCaseWord(&lower);
+  const int64_t a = model_.class_bits_of_a();
+  int64_t last = 0;
+  std::wstring unit;
+  for (wchar_t u : lower) {
+    if (!IsAsciiLetter(u)) continue;
+    unit.assign(1, u);
+    auto it = letter_classes_.find(unit);
+    if (it == letter_classes_.end()) continue;
+    const int64_t bits = it->second;
+    // Letters that rank no higher than "a" (the vowels) neither count nor
+    // separate two letters of one class.
+    if (bits > a) {
+      if (!SharesBit(bits, last)) out->push_back(bits);
+      last = bits;
+    }
+  }
+}
+
+void ModelView::IndicClassSkeleton(const std::wstring& indic,
+                                   std::vector<int64_t>* out) const {
+  std::wstring spelt;
+  std::wstring unit;
+  for (wchar_t u : indic) {
+    unit.assign(1, u);
+    auto it = key_values_.find(unit);
+    if (it != key_values_.end()) spelt += it->second;
+  }
+  EnglishClassSkeleton(spelt, out);
+}
+
+}  // namespace ime_t13n

@@ -1,0 +1,90 @@
+// The language-specific checks of a native candidate against the typed
+// English word, read from the model:
+// - CheckLanguageRules: the native word against the rule-count tables of the
+//   data file (pairs of characters, pairs of classes, characters by
+//   position);
+// - IsValidWordForLanguage: the rules plus agreement of the first letters
+//   (consonant with consonant, vowel with vowel), with exemptions by
+//   language;
+// - MatchesConsonantSkeleton: the consonant classes of both words, in
+//   order, must agree.
+#ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
+#define IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ime/t13n/transliteration/transliterator/language_tables.h"
+#include "ime/t13n/transliteration/transliterator/transliteration_model.h"
+
+namespace ime_t13n {
+
+class LanguageModel;
+
+class ModelView {
+ public:
+  // The thresholds of the rule checks: a count below its threshold, or a
+  // missing key, fails the word.
+  static constexpr int32_t kMinBeginCount = 8;
+  static constexpr int32_t kMinPairCount = 1;
+  static constexpr int32_t kMinClassPairCount = 500;
+  static constexpr int32_t kMinMiddleCount = 12;
+  static constexpr int32_t kMinEndCount = 6;
+
+  // Reads |model|, which must outlive the view.
+  explicit ModelView(const TransliterationModel& model);
+  ModelView(const ModelView&) = delete;
+  ModelView& operator=(const ModelView&) = delete;
+
+  // True when the native |word| begins with a consonant or a vowel and,
+  // for two characters or more, every character is common enough at its
+  // place and after the one before it.
+  bool CheckLanguageRules(const std::wstring& word) const;
+
+  // True when |indic| is a plausible word for the English |english|: always
+  // for "ar"; otherwise it must pass CheckLanguageRules, and then, except
+  // for "ur", "fa", "el", "am" and "ti", its first character must agree
+  // with the first English letter (or be the vocalic R for an "r").
+  bool IsValidWordForLanguage(const std::wstring& indic,
+                              const std::wstring& english) const;
+
+  // True when the consonant classes of |indic| (spelt in English through
+  // the key/value table) and of |english| agree in order, the classes of
+  // "a" being free to appear on either side. Always true for "ar".
+  bool MatchesConsonantSkeleton(const std::wstring& indic,
+                                const std::wstring& english) const;
+
+  // The classes of the letters of |english| (lower-cased) that rank above
+  // the class of "a", each run of letters sharing a class given once.
+  void EnglishClassSkeleton(const std::wstring& english,
+                            std::vector<int64_t>* out) const;
+  // The English skeleton of |indic| spelt letter by letter through the
+  // key/value table.
+  void IndicClassSkeleton(const std::wstring& indic,
+                          std::vector<int64_t>* out) const;
+
+  const TransliterationModel& model() const { return model_; }
+  const LanguageModel& language_model() const { return language_model_; }
+
+ private:
+  int ClassOf(wchar_t unit) const;
+  // True when |key| is in |table| with a count of at least |minimum|.
+  bool CountAtLeast(RuleTableIndex table, const std::wstring& key,
+                    int32_t minimum) const;
+
+  const TransliterationModel& model_;
+  const LanguageModel& language_model_;
+  const LetterClassTable& letter_classes_;
+  const KeyValueTable& key_values_;
+
+  // Derived once from the language name.
+  bool accepts_every_word_;    // "ar"
+  bool skips_first_letter_;    // "ur", "fa", "el", "am", "ti"
+  std::wstring vocalic_r_;     // the vocalic R letter of the script
+  std::wstring vocalic_r_sign_;  // its matra, or the letter itself
+};
+
+}  // namespace ime_t13n
+
+#endif  // IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
