@@ -2,7 +2,8 @@
 include(GoogleTest)
 
 # kelvane_folder(<library> [DEPS <targets...>] [TEST_DEPS <targets...>]
-#                [TEST_SOURCES <files...>] [PROTOS <schemas...>])
+#                [TEST_SOURCES <files...>] [PROTOS <schemas...>]
+#                [RESOURCE_LOCK <name> LOCKED_TESTS <Suite.Case...>])
 #
 # One folder, one static library of its *.cc files. Besides them:
 #   *_test.cc        GoogleTest sources, built into one program <library>_tests
@@ -11,10 +12,15 @@ include(GoogleTest)
 #                    built as <file stem>.exe beside the test program.
 #   *_main.cc        program entries, declared by the folder itself.
 # PROTOS names schemas whose generated code becomes part of the library.
+# LOCKED_TESTS names test cases that change something machine-wide (such as
+# the product's values under HKEY_LOCAL_MACHINE); ctest runs no two cases
+# holding the same RESOURCE_LOCK at once, in any folder, while all other
+# cases still run in parallel.
 # A folder without library sources yet gets an interface library, so that the
 # target already exists for its dependents.
 function(kelvane_folder library)
-  cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS;TEST_SOURCES;PROTOS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK"
+                        "DEPS;TEST_DEPS;TEST_SOURCES;PROTOS;LOCKED_TESTS" ${ARGN})
   file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cc)
   set(sources)
   set(tests)
@@ -55,6 +61,14 @@ function(kelvane_folder library)
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
       PROPERTIES TIMEOUT 120)
+    if(ARG_LOCKED_TESTS)
+      # The cases are known only when ctest discovers them, so the lock is
+      # set by a file that ctest reads after the discovered list.
+      set(lock_file ${CMAKE_CURRENT_BINARY_DIR}/${test_program}_locks.cmake)
+      file(WRITE ${lock_file}
+        "set_tests_properties(${ARG_LOCKED_TESTS} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})\n")
+      set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${lock_file})
+    endif()
   endif()
   set_property(GLOBAL APPEND PROPERTY KELVANE_LIBRARIES ${library})
 endfunction()

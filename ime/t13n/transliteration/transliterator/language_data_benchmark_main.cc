@@ -22,6 +22,7 @@
 #include "ime/t13n/transliteration/transliterator/language_data_writer.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
+#include "ime/shared/testing/temp_dir.h"
 
 namespace {
 
@@ -187,19 +188,6 @@ LanguageDataContents Contents(int segment_entries, int dictionary_words) {
   return contents;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(file, bytes.data(),
-                              static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                  written == bytes.size();
-  ::CloseHandle(file);
-  return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,7 +204,7 @@ int main(int argc, char** argv) {
   {
     const std::string file = ime_t13n::WriteLanguageDataFile(
         Contents(segment_entries, dictionary_words));
-    if (!WriteFileBytes(path, file)) {
+    if (!ime_testing::WriteFileBytes(path, file)) {
       std::fprintf(stderr, "cannot write %s\n",
                    ime_shared::WideToUtf8(path).c_str());
       return 1;

@@ -35,6 +35,7 @@
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/testing/temp_dir.h"
 
 // Counts every heap allocation of the program. The replacements pair
 // malloc with free, which the compiler cannot see through.
@@ -393,19 +394,6 @@ Language_ Generate() {
   return result;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(file, bytes.data(),
-                              static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                  written == bytes.size();
-  ::CloseHandle(file);
-  return ok;
-}
-
 double Microseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   static LARGE_INTEGER frequency = [] {
     LARGE_INTEGER f;
@@ -441,7 +429,7 @@ int main(int argc, char** argv) {
     corpus.swap(generated.typed);
     const std::string file =
         ime_t13n::WriteLanguageDataFile(generated.contents);
-    if (!WriteFileBytes(path, file)) {
+    if (!ime_testing::WriteFileBytes(path, file)) {
       std::fprintf(stderr, "cannot write %s\n",
                    ime_shared::WideToUtf8(path).c_str());
       return 1;
