@@ -1,10 +1,12 @@
-# Shared part of scripts/eval-candidates and scripts/bench-candidates;
-# sourced, not run. Builds everything (the data file included) and defines
+# Shared part of scripts/eval-candidates, bench-candidates and
+# show-candidates;
+# sourced, not run. Builds everything (the data file included; not when
+# KELVANE_BUILT is set by a caller that just built) and defines
 # run_measured, which runs a program of the build under Wine with "DataPath"
 # set, in the fresh prefix, to the build's data folder.
 . "$here/common.sh"
 
-bash "$here/build.sh" >&2
+if [ -z "${KELVANE_BUILT:-}" ]; then bash "$here/build.sh" >&2; fi
 
 # The lexicon's dev split unless a file is named.
 default_lexicon() {

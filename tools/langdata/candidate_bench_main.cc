@@ -19,6 +19,7 @@
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "tools/langdata/candidate_evaluation.h"
+#include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "tools/langdata/program_support.h"
 
 int main(int argc, char** argv) {
@@ -34,12 +35,13 @@ int main(int argc, char** argv) {
   const std::vector<langdata::LexiconRow> rows = langdata::ParseLexicon(text);
 
   const double start = langdata::Now();
-  std::unique_ptr<ime_t13n::Transliterator> transliterator =
+  std::unique_ptr<ime_shared::StorageManagerImpl> storage =
       langdata::LoadInstalledLanguage("hi");
   const double init_seconds = langdata::Now() - start;
-  if (!transliterator) return 1;
+  if (!storage) return 1;
+  ime_t13n::Transliterator* transliterator = storage->GetTransliterator();
   const double private_mb = langdata::PrivateBytes() / 1048576.0;
-  ime_t13n::Suggest* suggest = transliterator->model().suggest();
+  ime_t13n::Suggest* suggest = storage->GetSuggest();
   // A candidate page of 5: 2 x 5 - 3 completions.
   if (suggest != nullptr) suggest->SetMaxResults(7);
 

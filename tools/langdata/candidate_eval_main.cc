@@ -16,6 +16,7 @@
 
 #include "ime/shared/string_utils.h"
 #include "tools/langdata/candidate_evaluation.h"
+#include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "tools/langdata/program_support.h"
 
 int main(int argc, char** argv) {
@@ -34,9 +35,10 @@ int main(int argc, char** argv) {
       langdata::ParseLexicon(text, &skipped);
   if (skipped) std::fprintf(stderr, "%zu lexicon lines skipped\n", skipped);
 
-  std::unique_ptr<ime_t13n::Transliterator> transliterator =
+  std::unique_ptr<ime_shared::StorageManagerImpl> storage =
       langdata::LoadInstalledLanguage("hi");
-  if (!transliterator) return 1;
+  if (!storage) return 1;
+  ime_t13n::Transliterator* transliterator = storage->GetTransliterator();
 
   langdata::CandidateScores scores;
   std::vector<std::wstring> candidates;

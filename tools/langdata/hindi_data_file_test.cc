@@ -85,7 +85,7 @@ TEST_F(HindiDataFileTest, LoadsAndFillsEverySection) {
   EXPECT_EQ(L"k", k->front());
 
   EXPECT_GT(model_->rule_table(ime_t13n::kConsecChars).size(), 1000u);
-  EXPECT_GT(model_->lookup_table()->size(), 10000u);
+  EXPECT_GT(model_->lookup_table()->size(), 5000u);
   EXPECT_GT(model_->segment_table(ime_t13n::kSimpleSegments).size(), 1000u);
   EXPECT_GT(model_->segment_table(ime_t13n::kPrefixSegments).size(), 1000u);
   EXPECT_GT(model_->segment_table(ime_t13n::kSuffixSegments).size(), 1000u);

@@ -48,29 +48,31 @@ LICENCE_NOTE = (
 # (which the builder never reads).
 PARAMS = {
     # Longest segment, in aligned units.
-    "max_units": 3,
+    "max_units": 4,
     # A segment needs this many (weighted) observations.
-    "min_count": 2.0,
+    "min_count": 1.0,
     # Native readings kept per Latin segment (inside a word, and at its
-    # start or end), and the smallest probability. Readings inside a word
-    # multiply the work of every keystroke.
-    "max_natives": 6,
+    # start or end), and the smallest probability (at the edges, inside).
+    # Readings inside a word multiply the work of every keystroke: past two,
+    # or below a quarter, they cost more time than they bring accuracy.
+    "max_natives": 2,
     "max_natives_edge": 6,
-    "min_probability": 0.01,
+    "min_probability": 0.05,
+    "min_probability_simple": 0.25,
     # Weight of a segment: type factor x (how often the Latin string is a
     # segment where it occurs) ^ exponent x length factor ^ (letters - 1).
-    "weight_prefix": 1.0,
+    "weight_prefix": 3.0,
     "weight_simple": 1.0,
     "weight_suffix": 1.0,
     "boundary_exponent": 1.0,
-    "length_factor": 1.0,
+    "length_factor": 2.0,
     # Dictionary scores: scale x log2(1 + frequency) + base for words with a
     # frequency; the fallback for the others is per list that holds them.
     "dict_scale": 100.0,
     "dict_base": 100.0,
-    "dict_fallback": 20.0,
+    "dict_fallback": 40.0,
     # Lookups: a Latin word's natives kept when typed by this many people.
-    "lookup_min_count": 1,
+    "lookup_min_count": 3,
     # A letter joins the class of a consonant when it spells it this often.
     "class_share": 0.04,
     "alignment_iterations": 6,
@@ -378,8 +380,9 @@ def build_segments(aligned, train, params):
             total = sum(natives.values())
             if total < params["min_count"]:
                 continue
+            floor = params["min_probability" if t != "s" else "min_probability_simple"]
             kept = [(n, c / total) for n, c in natives.most_common()
-                    if c / total >= params["min_probability"]]
+                    if c / total >= floor]
             kept = kept[:params["max_natives" if t == "s" else "max_natives_edge"]]
             if not kept:
                 continue

@@ -6,9 +6,7 @@
 
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/transliterator/data_error_box.h"
-#include "ime/t13n/transliteration/transliterator/language_data.h"
 #include "ime/t13n/transliteration/transliterator/language_data_location.h"
-#include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 
 namespace langdata {
 
@@ -26,20 +24,24 @@ class PrintingErrorBox : public ime_t13n::ErrorBoxInterface {
 
 }  // namespace
 
-std::unique_ptr<ime_t13n::Transliterator> LoadInstalledLanguage(
+std::unique_ptr<ime_shared::StorageManagerImpl> LoadInstalledLanguage(
     const std::string& language) {
-  const std::string folder = ime_t13n::InstalledLanguageDataFolder(language);
-  if (folder.empty()) {
+  if (ime_t13n::InstalledLanguageDataFolder(language).empty()) {
     std::fprintf(stderr, "\"DataPath\" is not set\n");
     return nullptr;
   }
-  PrintingErrorBox box;
-  std::unique_ptr<ime_t13n::LanguageData> data(
-      new ime_t13n::LanguageData(&box));
-  if (!data->LoadFromMap(language, folder)) return nullptr;
-  auto* model = new ime_t13n::TransliterationModel(*data);
-  return std::unique_ptr<ime_t13n::Transliterator>(
-      new ime_t13n::Transliterator(model));
+  // Outlives every manager: the manager keeps the pointer.
+  static PrintingErrorBox box;
+  std::unique_ptr<ime_shared::StorageManagerImpl> manager(
+      ime_shared::StorageManagerImpl::Create(
+          ime_shared::StoragePlaces::Product(), &box));
+  if (!manager || !manager->Init(language) ||
+      manager->GetTransliterator() == nullptr) {
+    std::fprintf(stderr, "the language \"%s\" did not load\n",
+                 language.c_str());
+    return nullptr;
+  }
+  return manager;
 }
 
 size_t PrivateBytes() {

@@ -1,20 +1,21 @@
 // What the programs of this folder share: loading the installed language
-// the way the input method does (the data file in the folder that
-// "DataPath" names, its model and the transliterator over it), reading a
-// whole file, the process's private memory and the time.
+// through the storage manager, as the input method does (the data file in
+// the folder that "DataPath" names, its model and the transliterator over
+// it), reading a whole file, the process's private memory and the time.
 #ifndef TOOLS_LANGDATA_PROGRAM_SUPPORT_H_
 #define TOOLS_LANGDATA_PROGRAM_SUPPORT_H_
 
 #include <memory>
 #include <string>
 
-#include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/storage/storage_manager.h"
 
 namespace langdata {
 
-// The transliterator of |language| ("hi"); null, with the reason printed,
-// when "DataPath" is missing or the file does not load.
-std::unique_ptr<ime_t13n::Transliterator> LoadInstalledLanguage(
+// A storage manager at the product's places that has loaded |language|
+// ("hi"), as the input method's does; null, with the reason printed, when
+// "DataPath" is missing or the file does not load.
+std::unique_ptr<ime_shared::StorageManagerImpl> LoadInstalledLanguage(
     const std::string& language);
 
 // The committed private memory of the process: the sum of its committed
