@@ -416,10 +416,14 @@ def build_lookups(train, params):
 
 
 def build_classes(counts, records, params):
-    """Letter classes: the vowels (and h, whose presence varies with
-    aspiration) first; then one list per consonant: the letters that begin
-    its spellings at least class_share of the time; then the nasals."""
-    lists = ["a, e, i, o, u, h"]
+    """Letter classes: the vowels first, with h (typed or not for
+    aspiration), y and w (typed as often as i and u, and the other way
+    round: kiya and kia, swagat and suagat), so that their presence never
+    decides a match; then one list per consonant: the letters that begin its
+    spellings at least class_share of the time; then the nasals. A letter
+    that is also in a consonant's list (w) still matches that list."""
+    vowel_like = ["a", "e", "i", "o", "u", "h", "y", "w"]
+    lists = [", ".join(vowel_like)]
     for ch, cls, _, _, _, _ in records:
         if cls != dv.CONSONANT or ch == dv.NUKTA or ch == "\u0939":
             continue
@@ -439,7 +443,9 @@ def build_classes(counts, records, params):
             continue
         chosen = sorted(l for l, n in letters.items()
                         if n / total >= params["class_share"])
-        if chosen:
+        # A consonant spelt only by letters of the first list (ya) is left
+        # out of the skeleton like them.
+        if chosen and not all(l in vowel_like for l in chosen):
             lists.append(", ".join(chosen))
     lists.append("m, n")
     # Identical lists carry the same information once.
