@@ -54,11 +54,11 @@ PARAMS = {
     # Native readings kept per Latin segment (inside a word, and at its
     # start or end), and the smallest probability (at the edges, inside).
     # Readings inside a word multiply the work of every keystroke: past two,
-    # or below a quarter, they cost more time than they bring accuracy.
+    # or below 0.3, they cost more time than they bring accuracy.
     "max_natives": 2,
-    "max_natives_edge": 6,
+    "max_natives_edge": 3,
     "min_probability": 0.05,
-    "min_probability_simple": 0.25,
+    "min_probability_simple": 0.3,
     # Weight of a segment: type factor x (how often the Latin string is a
     # segment where it occurs) ^ exponent x length factor ^ (letters - 1).
     "weight_prefix": 3.0,
