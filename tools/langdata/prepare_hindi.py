@@ -66,12 +66,14 @@ PARAMS = {
     "weight_suffix": 1.0,
     "boundary_exponent": 1.0,
     "length_factor": 2.0,
-    # Dictionary scores: scale x log2(1 + frequency) + base for words with a
-    # frequency; the fallback for the others is per list that holds them.
+    # Dictionary scores: base + scale x log2(1 + frequency) for words with a
+    # frequency; the others (no frequency known) score
+    # fallback x (1 + the number of Debian word lists that hold them).
     "dict_scale": 100.0,
     "dict_base": 100.0,
     "dict_fallback": 40.0,
-    # Lookups: a Latin word's natives kept when typed by this many people.
+    # Lookups: a Latin spelling of a word is kept when this many people typed
+    # it that way (a consensus spelling; a lookup outranks the segments).
     "lookup_min_count": 3,
     # A letter joins the class of a consonant when it spells it this often.
     "class_share": 0.04,
