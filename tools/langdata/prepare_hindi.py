@@ -273,16 +273,20 @@ def build_characters(used_chars, counts, map_spellings, matras):
 
 def _sounds_like(ch, spelling):
     """Whether |spelling| can stand for |ch| in a rule-based conversion: a
-    consonant's spelling begins with a consonant letter, a vowel's with a
-    vowel letter (or y or w), a nasal sign's with n or m. Alignment runs such
-    as "ar" for a consonant, which hold the vowel before it, would make the
-    conversion drop or double letters."""
+    consonant's spelling holds no vowel letter, a vowel's only vowel letters
+    (and y, w, h; the vocalic r and l begin with their r or l), a nasal
+    sign's begins with n or m. Alignment runs such
+    as "ar" or "te" for a consonant, which hold a vowel beside it, would make
+    the conversion drop or double letters."""
     cls = dv.char_class(ch[0])
     first = spelling[0]
     if cls == dv.CONSONANT:
-        return first not in VOWEL_LETTERS
+        return not any(letter in VOWEL_LETTERS for letter in spelling)
     if cls == dv.VOWEL:
-        return first in VOWEL_LETTERS or first in "yw"
+        if "VOCALIC" in dv.char_description(ch):
+            return first in "rl" or first in VOWEL_LETTERS
+        return all(letter in VOWEL_LETTERS or letter in "ywh"
+                   for letter in spelling)
     if ch in (dv.ANUSVARA, dv.CANDRABINDU):
         return first in "nm"
     if ch == dv.VISARGA:
