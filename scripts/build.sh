@@ -14,8 +14,11 @@ cmake -S "$ROOT" -B "$BUILD_DIR" -G "Unix Makefiles" \
   -DCMAKE_PREFIX_PATH="$PROTOBUF_PREFIX" >"$BUILD_DIR/configure.log" 2>&1 \
   || { cat "$BUILD_DIR/configure.log"; die "configure failed"; }
 log "building in $BUILD_DIR"
-cmake --build "$BUILD_DIR" -j "$(nproc)" 2>&1 | grep -v '^\[ *[0-9]*%\]' || true
-[ "${PIPESTATUS[0]}" = 0 ] || die "build failed"
+# Progress lines are dropped; compiler messages stay.
+status=0
+cmake --build "$BUILD_DIR" -j "$(nproc)" >"$BUILD_DIR/build.log" 2>&1 || status=$?
+grep -v '^\[ *[0-9]*%\]' "$BUILD_DIR/build.log" || true
+[ "$status" = 0 ] || die "build failed"
 
 # Every binary must run with system DLLs alone.
 bash "$here/check_imports.sh" "$BUILD_DIR/bin"
