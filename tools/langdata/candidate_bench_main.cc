@@ -21,6 +21,8 @@
 #include "tools/langdata/candidate_evaluation.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "tools/langdata/program_support.h"
+#include "ime/shared/testing/temp_dir.h"
+#include "ime/shared/testing/measurement.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -28,19 +30,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string text;
-  if (!langdata::ReadWholeFile(ime_shared::Utf8ToWide(argv[1]), &text)) {
+  if (!ime_testing::ReadFileBytes(ime_shared::Utf8ToWide(argv[1]), &text)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 1;
   }
   const std::vector<langdata::LexiconRow> rows = langdata::ParseLexicon(text);
 
-  const double start = langdata::Now();
+  const double start = ime_testing::Now();
   std::unique_ptr<ime_shared::StorageManagerImpl> storage =
       langdata::LoadInstalledLanguage("hi");
-  const double init_seconds = langdata::Now() - start;
+  const double init_seconds = ime_testing::Now() - start;
   if (!storage) return 1;
   ime_t13n::Transliterator* transliterator = storage->GetTransliterator();
-  const double private_mb = langdata::PrivateBytes() / 1048576.0;
+  const double private_mb = ime_testing::PrivateBytes() / 1048576.0;
   ime_t13n::Suggest* suggest = storage->GetSuggest();
   // A candidate page of 5: 2 x 5 - 3 completions.
   if (suggest != nullptr) suggest->SetMaxResults(7);
@@ -57,18 +59,18 @@ int main(int argc, char** argv) {
     for (size_t length = 1; length <= row.latin.size(); ++length) {
       const std::wstring typed = row.latin.substr(0, length);
       candidates.clear();
-      double t = langdata::Now();
+      double t = ime_testing::Now();
       transliterator->GetCandidates(typed, &candidates);
-      keystroke_us.push_back(1e6 * (langdata::Now() - t));
+      keystroke_us.push_back(1e6 * (ime_testing::Now() - t));
       if (by_length.size() <= length) by_length.resize(length + 1);
       by_length[length].push_back(keystroke_us.back());
       if (suggest == nullptr) continue;
       words.assign(candidates.begin(),
                    candidates.begin() + std::min<size_t>(2, candidates.size()));
       records.clear();
-      t = langdata::Now();
+      t = ime_testing::Now();
       suggest->GetSuggestions(words, &records);
-      suggest_us.push_back(1e6 * (langdata::Now() - t));
+      suggest_us.push_back(1e6 * (ime_testing::Now() - t));
     }
   }
   std::printf("letters keystrokes p50_us p99_us\n");

@@ -18,6 +18,7 @@
 #include "tools/langdata/candidate_evaluation.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "tools/langdata/program_support.h"
+#include "ime/shared/testing/temp_dir.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   }
   int misses_to_show = argc == 3 ? std::atoi(argv[2]) : 0;
   std::string text;
-  if (!langdata::ReadWholeFile(ime_shared::Utf8ToWide(argv[1]), &text)) {
+  if (!ime_testing::ReadFileBytes(ime_shared::Utf8ToWide(argv[1]), &text)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 1;
   }

@@ -23,21 +23,12 @@
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "tools/langdata/prepared_contents.h"
 #include "tools/langdata/program_support.h"
+#include "ime/shared/testing/temp_dir.h"
 
 namespace {
 
 using ime_shared::Utf8ToWide;
 using ime_shared::WideToUtf8;
-
-class PrintingErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring& text, const std::wstring&,
-           UINT) override {
-    std::fprintf(stderr, "langdata_builder: load failed: %s\n",
-                 WideToUtf8(text).c_str());
-    return IDOK;
-  }
-};
 
 // Written through a temporary name, so that an interrupted run leaves no
 // partial file under the real one.
@@ -74,7 +65,7 @@ int main(int argc, char** argv) {
   const std::string language = argv[3];
 
   std::string text;
-  if (!langdata::ReadWholeFile(prepared_path, &text)) {
+  if (!ime_testing::ReadFileBytes(prepared_path, &text)) {
     std::fprintf(stderr, "langdata_builder: cannot read %s\n", argv[1]);
     return 1;
   }
@@ -123,9 +114,8 @@ int main(int argc, char** argv) {
   }
 
   // Load it back as the input method does.
-  PrintingErrorBox box;
   std::unique_ptr<ime_t13n::LanguageData> data(
-      new ime_t13n::LanguageData(&box));
+      new ime_t13n::LanguageData(ime_t13n::PrintingErrorBox()));
   if (!data->LoadFromMap(language, folder)) return 1;
   ime_t13n::TransliterationModel model(*data);
   data.reset();

@@ -1,5 +1,7 @@
 #include "ime/t13n/transliteration/transliterator/data_error_box.h"
 
+#include <cstdio>
+
 #include "ime/shared/string_utils.h"
 
 namespace ime_t13n {
@@ -18,6 +20,25 @@ class SystemBox : public ErrorBoxInterface {
 
 ErrorBoxInterface* SystemErrorBox() {
   static SystemBox box;
+  return &box;
+}
+
+namespace {
+
+class PrintingBox : public ErrorBoxInterface {
+ public:
+  int Show(HWND, const std::wstring& text, const std::wstring&,
+           UINT) override {
+    std::fprintf(stderr, "error box: %s\n",
+                 ime_shared::WideToUtf8(text).c_str());
+    return IDOK;
+  }
+};
+
+}  // namespace
+
+ErrorBoxInterface* PrintingErrorBox() {
+  static PrintingBox box;
   return &box;
 }
 

@@ -22,6 +22,10 @@ class ErrorBoxInterface {
 // The process's MessageBoxW-backed implementation.
 ErrorBoxInterface* SystemErrorBox();
 
+// Writes the box's text to standard error instead, for command-line
+// programs (builders, benchmarks) that must never wait on a window.
+ErrorBoxInterface* PrintingErrorBox();
+
 // Loads the strings |text_id| and |caption_id| from the module's string
 // table and shows them with the error icon and one OK button through |box|.
 // Returns the box's result.

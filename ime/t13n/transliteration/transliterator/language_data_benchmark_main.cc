@@ -22,41 +22,12 @@
 #include "ime/t13n/transliteration/transliterator/language_data_writer.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
+#include "ime/shared/testing/measurement.h"
 #include "ime/shared/testing/temp_dir.h"
 
 namespace {
 
 using ime_t13n::LanguageDataContents;
-
-class PrintingErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring& text, const std::wstring&,
-           UINT) override {
-    std::fprintf(stderr, "error box: %s\n",
-                 ime_shared::WideToUtf8(text).c_str());
-    return IDOK;
-  }
-};
-
-// The committed private memory of the process: the sum of its committed
-// MEM_PRIVATE regions (the mapped data file is not private). Walking the
-// address space gives the figure on Windows and under Wine alike, where the
-// process counters do not report private usage.
-size_t PrivateBytes() {
-  size_t total = 0;
-  const uint8_t* address = nullptr;
-  MEMORY_BASIC_INFORMATION info;
-  while (::VirtualQuery(address, &info, sizeof(info)) == sizeof(info)) {
-    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
-      total += info.RegionSize;
-    }
-    const uint8_t* next =
-        static_cast<const uint8_t*>(info.BaseAddress) + info.RegionSize;
-    if (next <= address) break;
-    address = next;
-  }
-  return total;
-}
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   LARGE_INTEGER frequency;
@@ -214,19 +185,18 @@ int main(int argc, char** argv) {
                 file.size(), segment_entries, dictionary_words);
   }
 
-  const size_t private_before = PrivateBytes();
-  PrintingErrorBox box;
+  const size_t private_before = ime_testing::PrivateBytes();
   LARGE_INTEGER start, loaded, built;
   ::QueryPerformanceCounter(&start);
   std::unique_ptr<ime_t13n::LanguageData> data(
-      new ime_t13n::LanguageData(&box));
+      new ime_t13n::LanguageData(ime_t13n::PrintingErrorBox()));
   const bool ok = data->LoadFromMap("hi", ime_shared::WideToUtf8(folder));
   ::QueryPerformanceCounter(&loaded);
   std::unique_ptr<ime_t13n::TransliterationModel> model;
   if (ok) model.reset(new ime_t13n::TransliterationModel(*data));
   data.reset();
   ::QueryPerformanceCounter(&built);
-  const size_t private_after = PrivateBytes();
+  const size_t private_after = ime_testing::PrivateBytes();
 
   int status = 0;
   if (!ok) {

@@ -61,16 +61,6 @@ using ime_t13n::LanguageDataContents;
 using ime_t13n::LanguageRule;
 using ime_t13n::NativeScore;
 
-class PrintingErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring& text, const std::wstring&,
-           UINT) override {
-    std::fprintf(stderr, "error box: %s\n",
-                 ime_shared::WideToUtf8(text).c_str());
-    return IDOK;
-  }
-};
-
 struct Letter {
   const char* english;
   wchar_t native;
@@ -446,10 +436,9 @@ int main(int argc, char** argv) {
                 generated.contents.rules.size());
   }
 
-  PrintingErrorBox box;
   std::unique_ptr<ime_t13n::Transliterator> transliterator;
   {
-    ime_t13n::LanguageData data(&box);
+    ime_t13n::LanguageData data(ime_t13n::PrintingErrorBox());
     if (!data.LoadFromMap("hi", ime_shared::WideToUtf8(folder))) {
       std::printf("LoadFromMap failed\n");
       return 1;

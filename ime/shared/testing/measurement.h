@@ -1,0 +1,20 @@
+// What the benchmark and measuring programs read off the process.
+#ifndef IME_SHARED_TESTING_MEASUREMENT_H_
+#define IME_SHARED_TESTING_MEASUREMENT_H_
+
+#include <cstddef>
+
+namespace ime_testing {
+
+// The committed private memory of the process: the sum of its committed
+// MEM_PRIVATE regions (a mapped file is not private). Walking the address
+// space gives the figure on Windows and under Wine alike, where the process
+// counters do not report private usage.
+size_t PrivateBytes();
+
+// Seconds on the performance counter.
+double Now();
+
+}  // namespace ime_testing
+
+#endif  // IME_SHARED_TESTING_MEASUREMENT_H_
