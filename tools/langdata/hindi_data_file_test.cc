@@ -11,7 +11,7 @@
 #include "gtest/gtest.h"
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/lib/transl.pb.h"
-#include "ime/t13n/transliteration/transliterator/data_error_box.h"
+#include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/language_data.h"
 #include "ime/t13n/transliteration/transliterator/language_data_format.h"
 #include "ime/t13n/transliteration/transliterator/language_data_location.h"
@@ -23,15 +23,6 @@ namespace {
 
 using ime_t13n::Language;
 
-class SilentErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring&, const std::wstring&, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  int shown = 0;
-};
-
 std::string BuiltFolder() {
   return ime_t13n::LanguageDataFolder(
       ime_shared::Utf8ToWide(KELVANE_BUILT_DATA_DIR), "hi");
@@ -42,7 +33,7 @@ std::string BuiltFolder() {
 class HindiDataFileTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    SilentErrorBox box;
+    ime_t13n::testing_helpers::RecordingErrorBox box;
     std::unique_ptr<ime_t13n::LanguageData> data(
         new ime_t13n::LanguageData(&box));
     if (!data->LoadFromMap("hi", BuiltFolder())) return;

@@ -7,7 +7,7 @@
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/transliteration/lib/transl.pb.h"
-#include "ime/t13n/transliteration/transliterator/data_error_box.h"
+#include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/language_data.h"
 #include "ime/t13n/transliteration/transliterator/language_data_writer.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
@@ -17,15 +17,6 @@ namespace {
 
 using ime_t13n::Language;
 using ime_t13n::LanguageDataContents;
-
-class SilentErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring&, const std::wstring&, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  int shown = 0;
-};
 
 // ka, aa (with its sign), the virama; a little of every record kind.
 const char kPrepared[] =
@@ -123,7 +114,7 @@ TEST(PreparedContentsTest, WrittenFileLoadsIntoAModel) {
   ASSERT_TRUE(ime_testing::WriteFileBytes(
       folder + L"\\data.00000", ime_t13n::WriteLanguageDataFile(contents)));
 
-  SilentErrorBox box;
+  ime_t13n::testing_helpers::RecordingErrorBox box;
   std::unique_ptr<ime_t13n::LanguageData> data(
       new ime_t13n::LanguageData(&box));
   // The language code names the mapping that every process shares; the

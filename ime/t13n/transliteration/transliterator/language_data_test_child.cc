@@ -7,25 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "ime/t13n/transliteration/transliterator/data_error_box.h"
+#include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/language_data.h"
-
-namespace {
-
-class CountingErrorBox : public ime_t13n::ErrorBoxInterface {
- public:
-  int Show(HWND, const std::wstring&, const std::wstring&, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  int shown = 0;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
-  CountingErrorBox box;
+  ime_t13n::testing_helpers::RecordingErrorBox box;
   ime_t13n::LanguageData data(&box);
   if (!data.LoadFromMap(argv[1], argv[2])) {
     std::printf("failed %d\n", box.shown);
