@@ -7,9 +7,8 @@
 # (the lexicon's train split and the word frequencies in ../shared/data, or
 # KELVANE_SHARED_DATA; the Debian word lists; the npm spelling maps), and
 # the builder program writes the file with the format writer and loads it
-# back, under Wine. The result is cached in $KELVANE_DEPS_DIR/langdata,
-# keyed by the content of every input and of the builder's sources, so that
-# it is built once per change.
+# back, under Wine. Both steps are cached in $KELVANE_DEPS_DIR/langdata (see
+# the keys below), so that each runs once per change.
 #
 # The file is a derived work of CC BY-SA 4.0 data (the Dakshina lexicon and
 # the OpenSubtitles word frequencies) and is distributed under CC BY-SA 4.0.
@@ -40,31 +39,63 @@ for f in "$train" "$frequencies" "$hunspell" "$aspell" "$apertium" "$tesseract" 
   [ -f "$f" ] || die "input missing: $f (run scripts/setup.sh)"
 done
 
-# The key: every input and every source that decides the file's bytes.
-key=$( {
+# Two cached stages, each keyed by every byte that decides its output, with
+# no list of sources to keep by hand:
+#   the prepared content: the inputs and the preparation scripts;
+#   the data file: the prepared content and the builder program itself. The
+#   builder is linked without a time stamp and its __FILE__ strings carry no
+#   build paths, so with its debug information stripped it is the same bytes
+#   for the same code: whatever it links (the format writer, the reader it
+#   checks the file with, the string utilities...) is covered.
+prepared_key=$( {
   sha256sum "$train" "$frequencies" "$hunspell" "$aspell" "$apertium" "$tesseract" | cut -d' ' -f1
   find "$COMMON_MAPS_DIR" -type f -name '*.toml' | LC_ALL=C sort | xargs sha256sum | cut -d' ' -f1
-  cd "$ROOT"
-  sha256sum tools/langdata/*.py tools/langdata/prepared_contents.* \
-    tools/langdata/langdata_builder_main.cc \
-    ime/t13n/transliteration/lib/transl.proto \
-    ime/t13n/transliteration/transliterator/language_data_writer.* \
-    ime/t13n/transliteration/transliterator/language_data_format.* \
-    ime/t13n/transliteration/transliterator/suggest_writer.* \
-    ime/shared/scramble.* scripts/build_langdata.sh | cut -d' ' -f1
+  sha256sum "$ROOT"/tools/langdata/*.py "$ROOT/scripts/build_langdata.sh" | cut -d' ' -f1
+} | sha256sum | cut -c1-24)
+prepared=$KELVANE_DEPS_DIR/langdata/prepared-$prepared_key/hi.txt
+
+strip_tool=${KELVANE_TARGET}-objcopy
+command -v "$strip_tool" >/dev/null 2>&1 || die "$strip_tool not found"
+stripped=$(mktemp)
+trap 'rm -f "$stripped"' EXIT
+"$strip_tool" --strip-debug "$builder" "$stripped"
+# objcopy stamps the time of its own run into the copy (and its checksum):
+# both are zeroed again.
+python3 - "$stripped" <<'PY'
+import struct, sys
+with open(sys.argv[1], "r+b") as f:
+    image = bytearray(f.read())
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    struct.pack_into("<I", image, pe + 8, 0)        # TimeDateStamp
+    struct.pack_into("<I", image, pe + 24 + 64, 0)  # CheckSum
+    f.seek(0)
+    f.write(image)
+PY
+key=$( {
+  echo "$prepared_key"
+  sha256sum "$stripped" | cut -d' ' -f1
 } | sha256sum | cut -c1-24)
 cache=$KELVANE_DEPS_DIR/langdata/hi-$key
 
-if [ ! -f "$cache/hi/data.00000" ]; then
-  log "building the Hindi language data file (cache $cache)"
+if [ ! -f "$prepared" ]; then
+  log "preparing the Hindi language content (cache $(dirname "$prepared"))"
   work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
+  trap 'rm -f "$stripped"; rm -rf "$work"' EXIT
   python3 "$ROOT/tools/langdata/prepare_hindi.py" \
     --train "$train" --frequencies "$frequencies" --common-maps "$COMMON_MAPS_DIR" \
     --hunspell "$hunspell" --aspell "$aspell" --apertium "$apertium" \
     --tesseract "$tesseract" --output "$work/hi.txt"
+  mkdir -p "$(dirname "$prepared")"
+  mv "$work/hi.txt" "$prepared.partial"
+  mv "$prepared.partial" "$prepared"
+fi
+
+if [ ! -f "$cache/hi/data.00000" ]; then
+  log "building the Hindi language data file (cache $cache)"
+  work=$(mktemp -d)
+  trap 'rm -f "$stripped"; rm -rf "$work"' EXIT
   mkdir -p "$work/out/hi"
-  bash "$here/with_wine.sh" wine64 "$builder" "Z:$work/hi.txt" "Z:$work/out/hi" hi
+  bash "$here/with_wine.sh" wine64 "$builder" "Z:$prepared" "Z:$work/out/hi" hi
   [ -f "$work/out/hi/data.00000" ] || die "the builder wrote no data file"
   mkdir -p "$KELVANE_DEPS_DIR/langdata"
   rm -rf "$cache.partial"

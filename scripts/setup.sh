@@ -35,7 +35,9 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   log "installing packages: ${missing[*]}"
   as_root apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # sudo drops the environment: the variable goes through env, so that apt
+  # never stops at a configuration prompt.
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # The host protoc generates the code compiled against the target library:
@@ -45,11 +47,13 @@ if [ "$host_protoc" != "$PROTOBUF_VERSION" ]; then
   die "protoc is $host_protoc, the target protobuf is $PROTOBUF_VERSION"
 fi
 
-build_protobuf() {
+# Runs in a subshell, so that its EXIT trap removes the work folder however
+# it ends: die exits the subshell, and the failure reaches the caller.
+build_protobuf() (
   local prefix=$1 work
   work=$(mktemp -d)
   chmod 755 "$work"  # apt-get source downloads as the _apt user
-  trap 'rm -rf "$work"' RETURN
+  trap 'rm -rf "$work"' EXIT
 
   # The source comes from Debian's archive: enable source lists for the
   # machine's own suites when they are not there yet.
@@ -84,7 +88,7 @@ build_protobuf() {
   # Only a complete install is ever seen under the cache's real name.
   rm -rf "$prefix"
   mv "$prefix.partial" "$prefix"
-}
+)
 
 if [ ! -f "$PROTOBUF_PREFIX/lib/libprotobuf.a" ]; then
   mkdir -p "$KELVANE_DEPS_DIR"

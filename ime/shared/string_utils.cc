@@ -1,9 +1,11 @@
 #include "ime/shared/string_utils.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <new>
 
 // The image base of the module this code is linked into: string resources
 // come from that module, whether it is the input method or a program.
@@ -253,7 +255,10 @@ std::wstring StringPrintf(const wchar_t* format, ...) {
 void StringAppendV(std::wstring* str, const wchar_t* format, va_list args) {
   // The counted printf of the runtime returns a negative value when the
   // buffer is too small (or the needed length, depending on the runtime);
-  // either way a result that does not fit means another try.
+  // either way a result that does not fit means another try, up to a
+  // result of kMaxFormattedUnits. A format that never fits (a conversion
+  // the runtime refuses answers -1 at any size) must not grow the buffer
+  // without bound inside the host: past the limit nothing is appended.
   const int kStackSize = 512;
   wchar_t stack_buffer[kStackSize];
   va_list copy;
@@ -267,12 +272,14 @@ void StringAppendV(std::wstring* str, const wchar_t* format, va_list args) {
   int size = kStackSize;
   while (true) {
     if (result < 0) {
-      if (size > (1 << 26)) return;  // a format that never fits: give up
-      size *= 2;
+      if (size >= kMaxFormattedUnits + 1) return;
+      size = std::min(size * 2, kMaxFormattedUnits + 1);
     } else {
+      if (result > kMaxFormattedUnits) return;
       size = result + 1;
     }
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]);
+    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[size]);
+    if (buffer == nullptr) return;
     va_copy(copy, args);
     result = _vsnwprintf(buffer.get(), size, format, copy);
     va_end(copy);

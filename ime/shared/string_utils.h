@@ -69,8 +69,12 @@ std::wstring SimpleItoa(int32_t value);
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 
+// The longest result the printf-style functions produce, in UTF-16 units;
+// a longer one appends nothing.
+constexpr int kMaxFormattedUnits = 64 * 1024;
+
 // printf-style formatting with the runtime's wide conventions (%s takes a
-// wide string).
+// wide string). A result longer than kMaxFormattedUnits gives nothing.
 std::wstring StringPrintf(const wchar_t* format, ...);
 void StringAppendV(std::wstring* str, const wchar_t* format, va_list args);
 

@@ -213,6 +213,17 @@ TEST(StringPrintfTest, ResultsAroundTheStackBufferSize) {
   EXPECT_EQ(StringPrintf(L"%s-%d", prefix.c_str(), 7), prefix + L"-7");
 }
 
+// A result beyond the limit appends nothing rather than growing a buffer
+// without bound; one exactly at the limit is whole.
+TEST(StringPrintfTest, ResultsAreCappedAtTheLimit) {
+  const std::wstring at_limit(kMaxFormattedUnits, L'q');
+  EXPECT_EQ(StringPrintf(L"%s", at_limit.c_str()), at_limit);
+  const std::wstring over_limit(kMaxFormattedUnits + 1, L'q');
+  EXPECT_EQ(StringPrintf(L"%s", over_limit.c_str()), L"");
+  const std::wstring far_over(4 * kMaxFormattedUnits, L'q');
+  EXPECT_EQ(StringPrintf(L"<%s>", far_over.c_str()), L"");
+}
+
 TEST(StringPrintfTest, AppendVAppends) {
   std::wstring s = L"head ";
   s += StringPrintf(L"%d", 5);
