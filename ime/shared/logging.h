@@ -4,6 +4,7 @@
 // debugger is attached, which gets a break instead.
 //
 //   LogMessage(__FILE__, __LINE__, LOG_ERROR).stream() << "what happened";
+//   KELVANE_LOG(LOG_ERROR) << "what happened";  // the same, shorter
 //
 // Each line reads
 //   [<pid>:<MMDD>/<hhmmss>:<SEVERITY>:<source base name>(<line>)] <message>
@@ -41,6 +42,11 @@ class LogMessage {
   int severity_;
   std::ostringstream stream_;
 };
+
+// One line at |severity| (LOG_INFO, LOG_WARNING, LOG_ERROR or LOG_FATAL)
+// from the current source line; the message is streamed into it.
+#define KELVANE_LOG(severity) \
+  ::ime_shared::LogMessage(__FILE__, __LINE__, ::ime_shared::severity).stream()
 
 // The prefix of a line: "[pid:MMDD/hhmmss:SEVERITY:base(line)] ". The base
 // name is the part of |file| after its last backslash or slash.

@@ -4,7 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "ime/shared/logging.h"
 #include "ime/shared/product_registry.h"
+#include "ime/shared/scoped_mutex_lock.h"
+#include "ime/shared/security.h"
 #include "ime/shared/string_utils.h"
 
 namespace ime_shared {
@@ -21,6 +24,12 @@ namespace {
 
 // The legacy key is only read, in the 32-bit view the earlier version used.
 constexpr REGSAM kLegacyKeyAccess = KEY_READ | KEY_WOW64_32KEY;
+
+// The mutex that orders the making of stores over one section is named
+// after the section: this prefix, then the section name.
+constexpr wchar_t kSettingsMutexPrefix[] = L"MUTEX";
+// As long as every other wait for a shared object of the product.
+constexpr DWORD kSettingsMutexTimeoutMs = 5000;
 
 // The process's store. The lock makes the first call and Shutdown safe
 // from any thread; after the first call it is only ever taken shared.
@@ -70,6 +79,28 @@ void Settings::Shutdown() {
 }
 
 std::unique_ptr<Settings> Settings::Create(const SettingsLocation& location) {
+  // The creator of the section fills it from the registry only after the
+  // section exists. Many processes load the module at once at logon; one
+  // that opened the section in between would read zeros, and what it wrote
+  // would then be overwritten by the fill. So creating and filling, and
+  // opening an existing section, happen under one named mutex: an opener
+  // gets it only once the record is filled. Settings must always be
+  // available, so when the mutex cannot be made or is not obtained in time
+  // (its holder hung), the store is made without it.
+  const std::wstring mutex_name = kSettingsMutexPrefix + location.section_name;
+  const MutexHolder mutex(CreateLowIntegrityMutex(mutex_name.c_str()));
+  const DWORD create_error = ::GetLastError();
+  ScopedMutexLock lock(&mutex, kSettingsMutexTimeoutMs);
+  if (mutex.handle() == nullptr) {
+    LogMessage(__FILE__, __LINE__, LOG_WARNING).stream()
+        << "settings: cannot create mutex " << WideToUtf8(mutex_name)
+        << " (error " << create_error << "); making the store without it";
+  } else if (!lock.held()) {
+    LogMessage(__FILE__, __LINE__, LOG_WARNING).stream()
+        << "settings: mutex " << WideToUtf8(mutex_name) << " not obtained in "
+        << kSettingsMutexTimeoutMs << " ms; making the store without it";
+  }
+
   auto section = std::make_unique<SettingsSection>();
   const HRESULT result = section->Open(location.section_name);
   std::unique_ptr<Settings> settings(

@@ -51,7 +51,11 @@ class Settings : public SettingsSyncInterface {
   // A store over |location|: creates or opens the section (a private record
   // when that fails), opens or creates the user key, and fills a record it
   // created from the registry. A store that opens an existing section reads
-  // nothing from the registry.
+  // nothing from the registry. All of this runs under the named mutex
+  // "MUTEX" followed by the section name, so that a store never opens a
+  // section whose record its creator has not filled yet; when that mutex
+  // cannot be made or is not obtained within 5000 ms (an abandoned one
+  // counts as obtained), the store is made without it and a warning logged.
   static std::unique_ptr<Settings> Create(const SettingsLocation& location);
 
   ~Settings() override;

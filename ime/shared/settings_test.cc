@@ -3,14 +3,19 @@
 #include <climits>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/testing/child_process.h"
 #include "ime/shared/testing/scratch_registry_key.h"
 
 namespace ime_shared {
 namespace {
 
+using base::ScopedHandle;
+using ime_testing::ChildProcess;
 using ime_testing::ScratchRegistryKey;
 using ime_testing::UniqueName;
 
@@ -384,6 +389,229 @@ TEST_F(SettingsTest, MigrationWaitsForTheLegacyKey) {
   EXPECT_FALSE(settings->IsModified(kSettingInitialEnglish));
   EXPECT_EQ(user_.GetDword(kMigratedV1Value), 1u);
   EXPECT_EQ(ModifiedList(), L"<missing>");
+}
+
+// Creation of the shared record among processes that start at once. The
+// store is made under the named mutex "MUTEX" followed by the section name.
+
+std::wstring MutexNameOf(const std::wstring& section_name) {
+  return L"MUTEX" + section_name;
+}
+
+// The names used here are ASCII.
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
+}
+
+// The lines of "debug.log" in the temporary folder that contain |text|.
+// Other processes may be writing the file meanwhile.
+std::vector<std::string> LogLinesWith(const std::string& text) {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+  std::vector<std::string> lines;
+  if (length == 0 || length > MAX_PATH) return lines;
+  base::ScopedFileHandle file(::CreateFileW(
+      (std::wstring(folder, length) + L"debug.log").c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return lines;
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read) {
+    bytes.append(buffer, read);
+  }
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(start, end - start);
+    if (line.find(text) != std::string::npos) lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Owns the named mutex from a thread of its own, as another process would:
+// either holding it until destroyed, or abandoning it (the thread ends while
+// owning it). The handle is kept so that the mutex lives on either way.
+class ForeignMutexOwner {
+ public:
+  enum Mode { kHold, kAbandon };
+
+  ForeignMutexOwner(const std::wstring& name, Mode mode)
+      : mutex_(::CreateMutexW(nullptr, FALSE, name.c_str())),
+        owned_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        release_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    thread_ = std::thread([this, mode] {
+      if (::WaitForSingleObject(mutex_.Get(), 20000) != WAIT_OBJECT_0) return;
+      ::SetEvent(owned_.Get());
+      if (mode == kAbandon) return;
+      ::WaitForSingleObject(release_.Get(), 60000);
+      ::ReleaseMutex(mutex_.Get());
+    });
+    ::WaitForSingleObject(owned_.Get(), 20000);
+    if (mode == kAbandon) thread_.join();
+  }
+  ~ForeignMutexOwner() {
+    ::SetEvent(release_.Get());
+    if (thread_.joinable()) thread_.join();
+  }
+  ForeignMutexOwner(const ForeignMutexOwner&) = delete;
+  ForeignMutexOwner& operator=(const ForeignMutexOwner&) = delete;
+
+  bool owned() const { return ::WaitForSingleObject(owned_.Get(), 0) == WAIT_OBJECT_0; }
+
+  // Whether a thread that is not the store's could take the mutex at once,
+  // i.e. nobody holds it any more.
+  bool FreeForOthers() const {
+    DWORD wait = WAIT_FAILED;
+    std::thread probe([this, &wait] {
+      wait = ::WaitForSingleObject(mutex_.Get(), 0);
+      if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+        ::ReleaseMutex(mutex_.Get());
+      }
+    });
+    probe.join();
+    return wait == WAIT_OBJECT_0;
+  }
+
+ private:
+  ScopedHandle mutex_;
+  ScopedHandle owned_;
+  ScopedHandle release_;
+  std::thread thread_;
+};
+
+// Host processes load the module together at logon. Whichever of them
+// creates the section, every one must find the record already filled from
+// the registry (not zeros), and what each writes must not be undone by the
+// creator's fill. Each round uses a new section, so that it starts from
+// nothing.
+TEST_F(SettingsTest, ProcessesStartingTogetherAllSeeTheFilledRecord) {
+  constexpr int kProcesses = 4;
+  constexpr int kRounds = 25;
+  // Values only the registry can give: the user cache is on by default and
+  // reads 0 only from an unfilled record.
+  user_.SetDword(L"T13nEnglishFontSize", 29);
+  user_.SetString(L"EnglishFontName", L"Mangal");
+  const std::wstring reads = L" get:66=1 get:63=29 str:0=Mangal";
+
+  // Waits until |event| is set or |child| has ended (a failed step ends it).
+  auto wait_for = [](const ScopedHandle& event, const ChildProcess& child) {
+    HANDLE handles[] = {event.Get(), child.handle()};
+    ::WaitForMultipleObjects(2, handles, FALSE, 30000);
+  };
+
+  int failed_rounds = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::wstring section = UniqueName(L"KelvaneSettingsRace");
+    const std::wstring go_name = UniqueName(L"KelvaneRaceGo");
+    const std::wstring finish_name = UniqueName(L"KelvaneRaceFinish");
+    ScopedHandle go(::CreateEventW(nullptr, TRUE, FALSE, go_name.c_str()));
+    ScopedHandle finish(::CreateEventW(nullptr, TRUE, FALSE, finish_name.c_str()));
+    ASSERT_TRUE(go && finish);
+    ChildProcess children[kProcesses];
+    ScopedHandle ready[kProcesses];
+    ScopedHandle written[kProcesses];
+    for (int i = 0; i < kProcesses; ++i) {
+      const std::wstring ready_name = UniqueName(L"KelvaneRaceReady");
+      const std::wstring written_name = UniqueName(L"KelvaneRaceWritten");
+      ready[i].Reset(::CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
+      written[i].Reset(::CreateEventW(nullptr, TRUE, FALSE, written_name.c_str()));
+      ASSERT_TRUE(ready[i] && written[i]);
+      // Each child moves a window position of its own (untracked, wide
+      // range) and checks at the end, after every store exists, that it
+      // is still there.
+      const std::wstring own = std::to_wstring(kSettingCompPanelX + i) + L"=" +
+                               std::to_wstring(1000 + i);
+      const std::wstring steps = L"signal:" + ready_name + L" wait:" + go_name +
+                                 reads + L" set:" + own + L" signal:" +
+                                 written_name + L" wait:" + finish_name +
+                                 L" get:" + own;
+      ASSERT_TRUE(children[i].Start(
+          L"settings_test_child", section + L" " + location_.user_key_path +
+                                      L" " + location_.legacy_key_path + L" " +
+                                      steps))
+          << "cannot start process " << i << ": error " << ::GetLastError();
+    }
+    // Everyone waits on the one event before any store is made.
+    for (int i = 0; i < kProcesses; ++i) wait_for(ready[i], children[i]);
+    ::SetEvent(go.Get());
+    for (int i = 0; i < kProcesses; ++i) wait_for(written[i], children[i]);
+    ::SetEvent(finish.Get());
+
+    bool failed = false;
+    for (int i = 0; i < kProcesses; ++i) {
+      // Exit code 10 + n: step n failed (2, 3, 4: a read of the record; 8:
+      // the child's own write was lost).
+      const int code = children[i].Wait();
+      EXPECT_EQ(code, 0) << "round " << round << ", process " << i << ": "
+                         << children[i].output();
+      failed = failed || code != 0;
+    }
+    if (failed) ++failed_rounds;
+  }
+  EXPECT_EQ(failed_rounds, 0) << "of " << kRounds << " rounds";
+}
+
+TEST_F(SettingsTest, AbandonedMutexCountsAsObtained) {
+  user_.SetDword(L"T13nEnglishFontSize", 29);
+  location_.section_name = UniqueName(L"KelvaneSettings");
+  const std::wstring mutex_name = MutexNameOf(location_.section_name);
+  // A process that died while creating its store.
+  ForeignMutexOwner owner(mutex_name, ForeignMutexOwner::kAbandon);
+  ASSERT_TRUE(owner.owned());
+
+  auto settings = Settings::Create(location_);
+  EXPECT_TRUE(settings->IsShared());
+  EXPECT_EQ(settings->GetInt(kSettingT13nEnglishFontSize), 29u);
+  EXPECT_EQ(settings->GetInt(kSettingT13nUserCacheEnabled), 1u);
+  // Taken without complaint, and let go once the store is made.
+  EXPECT_TRUE(LogLinesWith(Narrow(mutex_name)).empty());
+  EXPECT_TRUE(owner.FreeForOthers());
+}
+
+TEST_F(SettingsTest, StoreGoesOnWhenTheMutexStaysHeld) {
+  user_.SetDword(L"T13nEnglishFontSize", 29);
+  user_.SetString(L"EnglishFontName", L"Mangal");
+  location_.section_name = UniqueName(L"KelvaneSettings");
+  const std::wstring mutex_name = MutexNameOf(location_.section_name);
+  // A process hung while holding it: settings must stay available.
+  ForeignMutexOwner owner(mutex_name, ForeignMutexOwner::kHold);
+  ASSERT_TRUE(owner.owned());
+
+  auto settings = Settings::Create(location_);
+  EXPECT_TRUE(settings->IsShared());
+  EXPECT_EQ(settings->GetInt(kSettingT13nEnglishFontSize), 29u);
+  EXPECT_EQ(settings->GetInt(kSettingT13nUserCacheEnabled), 1u);
+  EXPECT_EQ(settings->GetString(kStringSettingEnglishFontName), L"Mangal");
+  const std::vector<std::string> lines = LogLinesWith(Narrow(mutex_name));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(":WARNING:"), std::string::npos) << lines[0];
+}
+
+TEST_F(SettingsTest, StoreGoesOnWhenTheMutexCannotBeMade) {
+  user_.SetDword(L"T13nEnglishFontSize", 29);
+  location_.section_name = UniqueName(L"KelvaneSettings");
+  const std::wstring mutex_name = MutexNameOf(location_.section_name);
+  // An object of another kind already has the mutex's name.
+  ScopedHandle squatter(::CreateEventW(nullptr, TRUE, FALSE, mutex_name.c_str()));
+  ASSERT_TRUE(squatter);
+
+  auto settings = Settings::Create(location_);
+  EXPECT_TRUE(settings->IsShared());
+  EXPECT_EQ(settings->GetInt(kSettingT13nEnglishFontSize), 29u);
+  EXPECT_EQ(settings->GetInt(kSettingT13nUserCacheEnabled), 1u);
+  // A second store over the same section opens it and sees the same record.
+  settings->SetInt(kSettingT13nCandidatePageSize, 4);
+  auto second = Settings::Create(location_);
+  EXPECT_EQ(second->GetInt(kSettingT13nCandidatePageSize), 4u);
+  const std::vector<std::string> lines = LogLinesWith(Narrow(mutex_name));
+  ASSERT_EQ(lines.size(), 2u);
+  for (const std::string& line : lines) {
+    EXPECT_NE(line.find(":WARNING:"), std::string::npos) << line;
+  }
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 //
 //   settings_test_child <section> <user key> <legacy key> <step>...
 //
-// Makes a store over the given places, then runs each step in order:
-//   get:<index>=<value>      GetInt must answer <value>
+// Runs each step in order. The store over the given places is made at the
+// first step that uses it, so that several children can be released by one
+// event and make their stores at the same moment.
+//   get:<index>=<value>      GetInt must answer <value> (else the value
+//                            read is printed)
 //   set:<index>=<value>      SetInt
 //   str:<index>=<text>       GetString must answer <text> (may be empty)
 //   setstr:<index>=<text>    SetString
@@ -15,7 +18,11 @@
 // (steps counted from 0).
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "ime/shared/base/scoped_handle.h"
@@ -39,7 +46,23 @@ bool SplitIndex(const std::wstring& argument, int* index, std::wstring* rest) {
   return true;
 }
 
-bool RunStep(Settings* settings, const std::wstring& step) {
+// The store, made when a step first needs it.
+class LazySettings {
+ public:
+  explicit LazySettings(const ime_shared::SettingsLocation& location)
+      : location_(location) {}
+
+  Settings* Get() {
+    if (!settings_) settings_ = Settings::Create(location_);
+    return settings_.get();
+  }
+
+ private:
+  ime_shared::SettingsLocation location_;
+  std::unique_ptr<Settings> settings_;
+};
+
+bool RunStep(LazySettings* store, const std::wstring& step) {
   const size_t colon = step.find(L':');
   if (colon == std::wstring::npos) return false;
   const std::wstring verb = step.substr(0, colon);
@@ -53,10 +76,16 @@ bool RunStep(Settings* settings, const std::wstring& step) {
     if (verb == L"signal") return ::SetEvent(event.Get()) != FALSE;
     return ::WaitForSingleObject(event.Get(), 20000) == WAIT_OBJECT_0;
   }
+  Settings* settings = store->Get();
   if (verb == L"shared") return settings->IsShared() == (argument == L"1");
   if (!SplitIndex(argument, &index, &rest)) return false;
   if (verb == L"get") {
-    return settings->GetInt(index) == std::wcstoul(rest.c_str(), nullptr, 10);
+    const uint32_t value = settings->GetInt(index);
+    if (value == std::wcstoul(rest.c_str(), nullptr, 10)) return true;
+    // What was read instead, for the test's failure message.
+    std::printf("setting %d read as %lu\n", index,
+                static_cast<unsigned long>(value));
+    return false;
   }
   if (verb == L"set") {
     settings->SetInt(index, std::wcstoul(rest.c_str(), nullptr, 10));
@@ -76,9 +105,9 @@ int main(int argc, char** argv) {
   if (argc < 4) return 2;
   ime_shared::SettingsLocation location{Widen(argv[1]), Widen(argv[2]),
                                         Widen(argv[3])};
-  std::unique_ptr<Settings> settings = Settings::Create(location);
+  LazySettings store(location);
   for (int i = 4; i < argc; ++i) {
-    if (!RunStep(settings.get(), Widen(argv[i]))) return 10 + (i - 4);
+    if (!RunStep(&store, Widen(argv[i]))) return 10 + (i - 4);
   }
   return 0;
 }

@@ -133,8 +133,15 @@ bool EncodeStringList(const StringListHeader& header,
   return file->size() <= static_cast<size_t>(kStringListMaxFileSize);
 }
 
+// Fails with |error| as the thread's last error.
+bool FailWith(DWORD error) {
+  ::SetLastError(error);
+  return false;
+}
+
 // Writes |bytes| as the new file |path| and flushes it to the disk. A file
-// that was created but not completed is removed again.
+// that was created but not completed is removed again. On failure the last
+// error is that of the step that failed, not of the clean-up.
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   // No sharing: a second writer that ignores the file's mutex fails here
   // instead of interleaving its bytes with ours.
@@ -143,13 +150,43 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  const bool complete =
-      ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                  &written, nullptr) &&
-      written == bytes.size() && ::FlushFileBuffers(file.Get());
+  DWORD error = ERROR_SUCCESS;
+  if (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                   &written, nullptr)) {
+    error = ::GetLastError();
+  } else if (written != bytes.size()) {
+    error = ERROR_HANDLE_DISK_FULL;  // a short write: no room for the rest
+  } else if (!::FlushFileBuffers(file.Get())) {
+    error = ::GetLastError();
+  }
   file.Reset();
-  if (!complete) ::DeleteFileW(path.c_str());
-  return complete;
+  if (error == ERROR_SUCCESS) return true;
+  ::DeleteFileW(path.c_str());
+  return FailWith(error);
+}
+
+// Why a file that MappedFile could not open was not read: the reader's own
+// checks come first (a file too short or too long is a bad file), then
+// whatever keeps it from being opened.
+StringListReadResult WhyNotOpened(const std::wstring& path,
+                                  int32_t max_file_size) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+               ? StringListReadResult::kNoFile
+               : StringListReadResult::kCannotOpen;
+  }
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return StringListReadResult::kCannotOpen;
+  }
+  const uint64_t size =
+      static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  if (size < kStringListHeaderSize) return StringListReadResult::kMalformed;
+  if (max_file_size < 0 || size > static_cast<uint64_t>(max_file_size)) {
+    return StringListReadResult::kTooLarge;
+  }
+  return StringListReadResult::kCannotOpen;
 }
 
 }  // namespace
@@ -163,45 +200,70 @@ StringListHeader MakeStringListHeader() {
   return header;
 }
 
-bool ReadStringList(const std::wstring& path, const MutexHolder* mutex,
-                    DWORD timeout_ms, std::vector<std::wstring>* entries,
-                    int32_t max_file_size) {
-  if (entries == nullptr) return false;
+StringListReadResult ReadStringListWithResult(
+    const std::wstring& path, const MutexHolder* mutex, DWORD timeout_ms,
+    std::vector<std::wstring>* entries, int32_t max_file_size) {
+  if (entries == nullptr) return StringListReadResult::kCannotOpen;
   ScopedMutexLock lock(mutex, timeout_ms);
-  if (!lock.held()) return false;
+  if (!lock.held()) return StringListReadResult::kNoMutex;
 
   // The mapping is not named: a named mapping that another process still
   // holds would show this process the file as it was before the last write
   // replaced it.
   MappedFile file;
-  if (file.Open(path.c_str(), nullptr, 1, 0) < 0) return false;
-  if (file.size() > max_file_size) return false;
+  switch (file.Open(path.c_str(), nullptr, 1, 0)) {
+    case MappedFile::kCreated:
+    case MappedFile::kOpenedExisting:
+      break;
+    case MappedFile::kNoFile:
+      return StringListReadResult::kNoFile;
+    default:
+      // Empty files and files of 2 GiB or more are refused by the mapping
+      // too; those are bad files, not files that cannot be opened.
+      return WhyNotOpened(path, max_file_size);
+  }
+  if (file.size() > max_file_size) return StringListReadResult::kTooLarge;
 
   std::vector<std::wstring> read;
-  if (!ParseStringList(file.view(), file.size(), &read)) return false;
+  if (!ParseStringList(file.view(), file.size(), &read)) {
+    return StringListReadResult::kMalformed;
+  }
   entries->insert(entries->end(), std::make_move_iterator(read.begin()),
                   std::make_move_iterator(read.end()));
-  return true;
+  return StringListReadResult::kRead;
+}
+
+bool ReadStringList(const std::wstring& path, const MutexHolder* mutex,
+                    DWORD timeout_ms, std::vector<std::wstring>* entries,
+                    int32_t max_file_size) {
+  return ReadStringListWithResult(path, mutex, timeout_ms, entries,
+                                  max_file_size) ==
+         StringListReadResult::kRead;
 }
 
 bool WriteStringList(const std::wstring& path, const StringListHeader& header,
                      const std::vector<std::wstring>& entries) {
+  if (path.empty()) return FailWith(ERROR_INVALID_PARAMETER);
   std::string bytes;
-  if (path.empty() || !EncodeStringList(header, entries, &bytes)) return false;
+  if (!EncodeStringList(header, entries, &bytes)) {
+    return FailWith(ERROR_INVALID_DATA);
+  }
 
   // The target is replaced only by a complete file. Its own permissions are
-  // respected: a read-only file is not replaced.
+  // respected: a read-only file is not replaced. A folder in its place is
+  // refused as the system refuses to open one for writing.
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-    return false;
+    return FailWith(ERROR_ACCESS_DENIED);
   }
   const std::wstring temporary = path + L".tmp";
   if (!WriteWholeFile(temporary, bytes)) return false;
   if (!::MoveFileExW(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
     ::DeleteFileW(temporary.c_str());
-    return false;
+    return FailWith(error);
   }
   return true;
 }

@@ -48,12 +48,28 @@ using StringListHeader = std::array<uint8_t, kStringListHeaderSize>;
 // 0, version 1 and the header checksum.
 StringListHeader MakeStringListHeader();
 
+// What a read of a string-list file came to. Only kMalformed and kTooLarge
+// say that the file itself is bad; the others say nothing of its content.
+enum class StringListReadResult {
+  kRead,        // the entries were read
+  kNoMutex,     // the mutex was not taken within the time-out, or is missing
+  kNoFile,      // there is no file (or no folder) at the path
+  kCannotOpen,  // something is there but cannot be opened: a folder, a file
+                // another process holds without sharing, no access
+  kTooLarge,    // a file above the size limit
+  kMalformed,   // a file that is too short or inconsistent anywhere
+};
+
 // Reads the file at |path| while holding the mutex of |mutex| (waited for up
 // to |timeout_ms|; an abandoned mutex counts as acquired). On success the
-// entries are appended to |entries| in file order and true is returned. Any
-// failure (no mutex within the time-out, no file, a file larger than
-// |max_file_size| bytes or inconsistent anywhere) returns false and leaves
-// |entries| as it was.
+// entries are appended to |entries| in file order and kRead is returned. Any
+// other answer leaves |entries| as it was. A null |entries| reads nothing
+// and answers kCannotOpen.
+StringListReadResult ReadStringListWithResult(
+    const std::wstring& path, const MutexHolder* mutex, DWORD timeout_ms,
+    std::vector<std::wstring>* entries, int32_t max_file_size);
+
+// ReadStringListWithResult answering true for kRead and false otherwise.
 bool ReadStringList(const std::wstring& path, const MutexHolder* mutex,
                     DWORD timeout_ms, std::vector<std::wstring>* entries,
                     int32_t max_file_size);
@@ -68,6 +84,13 @@ bool ReadStringList(const std::wstring& path, const MutexHolder* mutex,
 // whose version is above 4; more than 2000 entries; an entry longer than 250
 // UTF-16 units; or a file above 1,000,000 bytes. False also when the target
 // is read-only or any file operation fails.
+//
+// On failure GetLastError() tells why: ERROR_INVALID_PARAMETER for an empty
+// path, ERROR_INVALID_DATA for content the reader would reject,
+// ERROR_ACCESS_DENIED for a read-only target or a folder in its place, and
+// otherwise the error of the file operation that failed (for example
+// ERROR_DISK_FULL, or ERROR_SHARING_VIOLATION when another process holds the
+// target), kept across the removal of the temporary file.
 bool WriteStringList(const std::wstring& path, const StringListHeader& header,
                      const std::vector<std::wstring>& entries);
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -299,6 +300,84 @@ TEST_F(StringListFileTest, ReadFailsWithoutFileOrMutex) {
   EXPECT_FALSE(ReadStringList(path_, mutex_.get(), 0, nullptr, kStringListMaxFileSize));
 }
 
+// Callers tell a file that is merely missing (or out of reach) from one
+// that is there and bad, which is worth keeping for recovery.
+TEST_F(StringListFileTest, ReadTellsAMissingFileFromABadOne) {
+  using R = StringListReadResult;
+  auto result = [&](int32_t max_size = kStringListMaxFileSize) {
+    List read = {L"kept"};
+    const R answer = ReadStringListWithResult(path_, mutex_.get(), 1000, &read,
+                                              max_size);
+    List bool_read;
+    EXPECT_EQ(ReadStringList(path_, mutex_.get(), 1000, &bool_read, max_size),
+              answer == R::kRead);
+    if (answer != R::kRead) {
+      EXPECT_EQ(read, List{L"kept"});
+    }
+    return answer;
+  };
+
+  EXPECT_EQ(result(), R::kNoFile);
+  const std::wstring saved_path = path_;
+  path_ = dir_.path() + L"absent\\user_cache.00000";
+  EXPECT_EQ(result(), R::kNoFile);
+  path_ = saved_path;
+
+  ASSERT_TRUE(Write({L"fine"}));
+  EXPECT_EQ(result(), R::kRead);
+  const std::string valid = FileBytes();
+  EXPECT_EQ(result(static_cast<int32_t>(valid.size()) - 1), R::kTooLarge);
+  ASSERT_TRUE(WriteFileBytes(path_, valid + std::string(1000001, '\0')));
+  EXPECT_EQ(result(), R::kTooLarge);
+
+  // Damaged: a flipped bit, cut short, empty.
+  std::string flipped = valid;
+  flipped[flipped.size() - 1] ^= 0x01;
+  ASSERT_TRUE(WriteFileBytes(path_, flipped));
+  EXPECT_EQ(result(), R::kMalformed);
+  ASSERT_TRUE(WriteFileBytes(path_, valid.substr(0, 10)));
+  EXPECT_EQ(result(), R::kMalformed);
+  ASSERT_TRUE(WriteFileBytes(path_, ""));
+  EXPECT_EQ(result(), R::kMalformed);
+
+  // There but out of reach: held without sharing, or a folder.
+  ASSERT_TRUE(Write({L"fine"}));
+  {
+    base::ScopedFileHandle holder(::CreateFileW(
+        path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(result(), R::kCannotOpen);
+  }
+  ASSERT_TRUE(::DeleteFileW(path_.c_str()));
+  ASSERT_TRUE(::CreateDirectoryW(path_.c_str(), nullptr));
+  EXPECT_EQ(result(), R::kCannotOpen);
+  ASSERT_TRUE(::RemoveDirectoryW(path_.c_str()));
+
+  // No mutex: none at all, or one another thread holds past the wait.
+  ASSERT_TRUE(Write({L"fine"}));
+  MutexHolder no_mutex(nullptr);
+  List read;
+  EXPECT_EQ(ReadStringListWithResult(path_, &no_mutex, 0, &read,
+                                     kStringListMaxFileSize),
+            R::kNoMutex);
+  ScopedHandle taken(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ScopedHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread holder([&] {
+    ::WaitForSingleObject(mutex_->handle(), INFINITE);
+    ::SetEvent(taken.Get());
+    ::WaitForSingleObject(done.Get(), 30000);
+    ::ReleaseMutex(mutex_->handle());
+  });
+  ASSERT_EQ(::WaitForSingleObject(taken.Get(), 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(ReadStringListWithResult(path_, mutex_.get(), 0, &read,
+                                     kStringListMaxFileSize),
+            R::kNoMutex);
+  ::SetEvent(done.Get());
+  holder.join();
+  EXPECT_TRUE(read.empty());
+  EXPECT_EQ(result(), R::kRead);
+}
+
 TEST_F(StringListFileTest, ReaderMayHoldTheMutexAlready) {
   ASSERT_TRUE(Write({L"held"}));
   ScopedMutexLock lock(mutex_.get(), 0);
@@ -320,20 +399,33 @@ TEST_F(StringListFileTest, FailedWriteLeavesThePreviousFile) {
     EXPECT_EQ(read, previous);
   };
 
+  // Each failure leaves the reason as the thread's last error.
+  auto error_of = [](bool written) {
+    const DWORD error = ::GetLastError();
+    EXPECT_FALSE(written);
+    return error;
+  };
+
   // An over-long entry after good ones.
-  EXPECT_FALSE(Write({L"good", L"also good", std::wstring(3000, L'x'), L"late"}));
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(Write({L"good", L"also good", std::wstring(3000, L'x'),
+                            L"late"})),
+            static_cast<DWORD>(ERROR_INVALID_DATA));
   unchanged();
 
   // A header the reader would reject (version 5).
   StringListHeader header;
   const std::string version5 = Header(16, 5);
   std::copy(version5.begin(), version5.end(), header.begin());
-  EXPECT_FALSE(WriteStringList(path_, header, {L"new"}));
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(WriteStringList(path_, header, {L"new"})),
+            static_cast<DWORD>(ERROR_INVALID_DATA));
   unchanged();
 
   // A read-only target.
   ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_FALSE(Write({L"new"}));
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(Write({L"new"})), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL));
   unchanged();
 
@@ -344,24 +436,39 @@ TEST_F(StringListFileTest, FailedWriteLeavesThePreviousFile) {
                                                GENERIC_WRITE, 0, nullptr,
                                                CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(other);
-    EXPECT_FALSE(Write({L"new"}));
+    ::SetLastError(0);
+    EXPECT_EQ(error_of(Write({L"new"})),
+              static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   }
   ASSERT_TRUE(::DeleteFileW((path_ + L".tmp").c_str()));
   unchanged();
 
   // The replacement fails: someone has the target open without sharing.
+  // The temporary file is removed after the failure, and the failure's
+  // reason survives that.
   {
     base::ScopedFileHandle reader(::CreateFileW(path_.c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ, nullptr,
                                                 OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(reader);
-    EXPECT_FALSE(Write({L"new"}));
+    ::SetLastError(0);
+    const DWORD error = error_of(Write({L"new"}));
+    EXPECT_TRUE(error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED)
+        << error;
   }
   unchanged();
 
-  // A folder in the way, or no folder at all.
-  EXPECT_FALSE(WriteStringList(dir_.path(), MakeStringListHeader(), {}));
-  EXPECT_FALSE(WriteStringList(dir_.path() + L"absent\\list", MakeStringListHeader(), {}));
+  // A folder in the way, no folder at all, no path.
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(WriteStringList(dir_.path(), MakeStringListHeader(), {})),
+            static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(WriteStringList(dir_.path() + L"absent\\list",
+                                     MakeStringListHeader(), {})),
+            static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  ::SetLastError(0);
+  EXPECT_EQ(error_of(WriteStringList(L"", MakeStringListHeader(), {})),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
   ASSERT_TRUE(Write({L"new"}));
   List read;

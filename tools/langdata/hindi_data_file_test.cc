@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
 #include "ime/shared/string_utils.h"
@@ -17,6 +19,7 @@
 #include "ime/t13n/transliteration/transliterator/language_data_location.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
+#include "ime/t13n/transliteration/transliterator/transliterator.h"
 
 namespace langdata {
 namespace {
@@ -29,7 +32,7 @@ std::string BuiltFolder() {
 }
 
 // One load for every check: loading and building the model is the slow
-// part.
+// part. The transliterator owns the model.
 class HindiDataFileTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -37,16 +40,21 @@ class HindiDataFileTest : public ::testing::Test {
     std::unique_ptr<ime_t13n::LanguageData> data(
         new ime_t13n::LanguageData(&box));
     if (!data->LoadFromMap("hi", BuiltFolder())) return;
-    model_ = new ime_t13n::TransliterationModel(*data);
+    transliterator_ = new ime_t13n::Transliterator(
+        new ime_t13n::TransliterationModel(*data));
+    model_ = &transliterator_->model();
   }
   static void TearDownTestSuite() {
-    delete model_;
     model_ = nullptr;
+    delete transliterator_;
+    transliterator_ = nullptr;
   }
-  static ime_t13n::TransliterationModel* model_;
+  static ime_t13n::Transliterator* transliterator_;
+  static const ime_t13n::TransliterationModel* model_;
 };
 
-ime_t13n::TransliterationModel* HindiDataFileTest::model_ = nullptr;
+ime_t13n::Transliterator* HindiDataFileTest::transliterator_ = nullptr;
+const ime_t13n::TransliterationModel* HindiDataFileTest::model_ = nullptr;
 
 TEST_F(HindiDataFileTest, LoadsAndFillsEverySection) {
   ASSERT_NE(nullptr, model_) << "the data file in " << BuiltFolder()
@@ -91,6 +99,88 @@ TEST_F(HindiDataFileTest, LoadsAndFillsEverySection) {
   EXPECT_GT(suggest->GetScore(L"\x0939\x0948"),                    // hai
             suggest->GetScore(L"\x0905\x0902\x0915\x0917\x0923\x093F\x0924"));
   EXPECT_GT(suggest->GetScore(L"\x0928\x092E\x0938\x094D\x0924\x0947"), 0);
+}
+
+// The texts that may stand for one piece or separator of a typed word.
+typedef std::vector<std::set<std::wstring>> Parts;
+
+// True when |candidate| from |pos| on is one text of each of |parts| from
+// |part| on, in order, and nothing else.
+bool IsMadeOf(const std::wstring& candidate, size_t pos, const Parts& parts,
+              size_t part) {
+  if (part == parts.size()) return pos == candidate.size();
+  for (const std::wstring& text : parts[part]) {
+    if (candidate.compare(pos, text.size(), text) == 0 &&
+        IsMadeOf(candidate, pos + text.size(), parts, part + 1)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Typed digits and apostrophes stay in every candidate, as Devanagari
+// digits and as typed, between readings of the pieces around them. Before,
+// whole-word readings dropped the digit ("ki0ta" gave "कित" first), a piece
+// with fewer readings was left out of the later candidates and a leading
+// digit was lost.
+TEST_F(HindiDataFileTest, CandidatesKeepEveryPieceAndSeparatorInOrder) {
+  ASSERT_NE(nullptr, transliterator_);
+  const std::wstring separators = L"0123456789'`";
+  for (const wchar_t* word : {L"ki0ta", L"9ka", L"ram'shyam", L"ki0ka'ta",
+                              L"ram0shyam", L"ki9", L"x0ki`ram7"}) {
+    SCOPED_TRACE(ime_shared::WideToUtf8(word));
+    // The readings of each piece (those the fill-up asks for with up to
+    // four results), and each separator's text.
+    Parts parts;
+    std::vector<size_t> reading_counts;
+    const std::wstring typed = word;
+    size_t start = 0;
+    while (start <= typed.size()) {
+      size_t end = typed.find_first_of(separators, start);
+      if (end == std::wstring::npos) end = typed.size();
+      if (end > start) {
+        const std::wstring piece = typed.substr(start, end - start);
+        std::set<std::wstring> readings;
+        std::vector<ime_t13n::ScoredWord> scored;
+        for (int n = 1; n <= ime_t13n::Transliterator::kCandidateCount; ++n) {
+          scored.clear();
+          transliterator_->Transliterate(
+              piece, n, ime_t13n::Transliterator::kDefaultBeam, &scored,
+              nullptr);
+          for (const auto& reading : scored) readings.insert(reading.word);
+        }
+        reading_counts.push_back(scored.size());
+        if (readings.empty()) readings.insert(piece);
+        parts.push_back(readings);
+      }
+      if (end == typed.size()) break;
+      const wchar_t unit = typed[end];
+      const wchar_t text = unit >= L'0' && unit <= L'9'
+                               ? static_cast<wchar_t>(0x0966 + unit - L'0')
+                               : unit;
+      parts.push_back({std::wstring(1, text)});
+      start = end + 1;
+    }
+
+    std::vector<std::wstring> candidates;
+    transliterator_->GetCandidates(typed, &candidates);
+    ASSERT_GE(candidates.size(), 2u);
+    EXPECT_LE(candidates.size(), 4u);
+    EXPECT_EQ(candidates.size(),
+              std::set<std::wstring>(candidates.begin(), candidates.end())
+                  .size());
+    for (const std::wstring& candidate : candidates) {
+      EXPECT_TRUE(IsMadeOf(candidate, 0, parts, 0))
+          << ime_shared::WideToUtf8(candidate);
+    }
+    if (typed == L"ki0ka'ta") {
+      // Three pieces with different numbers of readings: each still shows
+      // in every candidate.
+      ASSERT_EQ(3u, reading_counts.size());
+      EXPECT_EQ(3u, std::set<size_t>(reading_counts.begin(),
+                                     reading_counts.end()).size());
+    }
+  }
 }
 
 }  // namespace

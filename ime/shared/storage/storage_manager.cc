@@ -1,11 +1,16 @@
 #include "ime/shared/storage/storage_manager.h"
 
 #include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
+#include <exception>
 #include <new>
+#include <sstream>
 
 #include "ime/shared/base/registry_key.h"
 #include "ime/shared/language_codes.h"
+#include "ime/shared/logging.h"
 #include "ime/shared/product_folders.h"
 #include "ime/shared/product_registry.h"
 #include "ime/shared/scoped_mutex_lock.h"
@@ -25,6 +30,7 @@ const wchar_t kUserCacheMutexName[] = L"MUTEXusercache.00000";
 const wchar_t kMacrosMutexName[] = L"MUTEXMacros.00000";
 const wchar_t kMacrosFileName[] = L"macros.0000";
 const wchar_t kUserCacheFileName[] = L"user_cache.00000";
+const wchar_t kDamagedFileSuffix[] = L".bad";
 
 namespace {
 
@@ -59,6 +65,57 @@ bool IsStorableUserCacheEntry(const std::wstring& entry) {
   return entry.size() * sizeof(wchar_t) <=
              static_cast<size_t>(kStringListMaxRecordBytes) &&
          ParseUserCacheEntry(entry, &english, &native);
+}
+
+// The most of an invalid entry's text that a log line shows, in UTF-16 units.
+constexpr size_t kLoggedEntryUnits = 40;
+
+// |text| in UTF-8 for a log line, its control characters made "?" so that
+// it cannot break the line.
+std::string ForLogLine(std::wstring text) {
+  for (wchar_t& unit : text) {
+    if (unit < 0x20 || unit == 0x7F) unit = L'?';
+  }
+  return WideToUtf8(text);
+}
+
+// "error <code>" with the system's text for it when there is one.
+std::string DescribeError(DWORD error) {
+  std::ostringstream out;
+  out << "error " << error;
+  wchar_t* buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length > 0 && buffer != nullptr) {
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' ||
+                             text.back() == L' ' || text.back() == L'.')) {
+      text.pop_back();
+    }
+    if (!text.empty()) out << ": " << ForLogLine(text);
+  }
+  if (buffer != nullptr) ::LocalFree(buffer);
+  return out.str();
+}
+
+// Creates |folder| with its missing parents. ERROR_SUCCESS when it exists as
+// a folder afterwards, else why not.
+DWORD CreateFolderWithParents(const std::wstring& folder) {
+  if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+  // SHCreateDirectoryEx takes full paths only.
+  if (::PathIsRelativeW(folder.c_str())) return ERROR_BAD_PATHNAME;
+  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return ERROR_SUCCESS;
+  }
+  // A file of the folder's name gives "already exists"; a folder that
+  // vanished right after its creation gives nothing better than "not found".
+  return result != ERROR_SUCCESS ? static_cast<DWORD>(result)
+                                 : ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -170,56 +227,105 @@ bool StorageManagerImpl::LoadUserCache() {
 bool StorageManagerImpl::LoadUserCacheFile(const std::wstring& path) {
   if (transliterator_ == nullptr) return false;
   std::vector<UserCacheEntry> entries;
-  switch (ReadUserCacheFile(path, &entries)) {
-    case UserCacheRead::kUnreadable:
-      return false;
-    case UserCacheRead::kInvalidEntry:
-      transliterator_->ClearUserAccepted();
-      return false;
-    case UserCacheRead::kLoaded:
-      break;
+  size_t skipped = 0;
+  if (ReadUserCacheFile(path, /*log_skipped=*/true, &entries, &skipped) !=
+      StringListReadResult::kRead) {
+    return false;
   }
-  for (const UserCacheEntry& entry : entries) {
-    transliterator_->AddUserAccepted(entry.first, entry.second, false);
-  }
-  return true;
+  // The file's words are older than any word this process learned since
+  // it last read the file; on a fresh cache they simply enter in order.
+  transliterator_->MergeOlderUserAccepted(entries);
+  return skipped == 0;
 }
 
-StorageManagerImpl::UserCacheRead StorageManagerImpl::ReadUserCacheFile(
-    const std::wstring& path, std::vector<UserCacheEntry>* entries) const {
+StringListReadResult StorageManagerImpl::ReadUserCacheFile(
+    const std::wstring& path, bool log_skipped,
+    std::vector<UserCacheEntry>* entries, size_t* skipped) const {
   std::vector<std::wstring> lines;
-  if (!ReadStringList(path, user_cache_mutex_.get(), kStringListMutexTimeoutMs,
-                      &lines, kStringListMaxFileSize)) {
-    return UserCacheRead::kUnreadable;
-  }
+  const StringListReadResult read = ReadStringListWithResult(
+      path, user_cache_mutex_.get(), kStringListMutexTimeoutMs, &lines,
+      kStringListMaxFileSize);
+  if (read != StringListReadResult::kRead) return read;
   for (const std::wstring& line : lines) {
     UserCacheEntry entry;
-    if (!ParseUserCacheEntry(line, &entry.first, &entry.second)) {
-      return UserCacheRead::kInvalidEntry;
+    if (ParseUserCacheEntry(line, &entry.first, &entry.second)) {
+      entries->push_back(std::move(entry));
+      continue;
     }
-    entries->push_back(std::move(entry));
+    // One bad entry costs only itself: the next save leaves it out.
+    ++*skipped;
+    if (log_skipped) {
+      KELVANE_LOG(LOG_WARNING)
+          << "Skipped an invalid entry of the user cache \""
+          << ForLogLine(path) << "\": \""
+          << ForLogLine(line.substr(0, kLoggedEntryUnits)) << "\"";
+    }
   }
-  return UserCacheRead::kLoaded;
+  return StringListReadResult::kRead;
 }
 
 void StorageManagerImpl::SaveUserCache() {
-  if (!UserCacheEnabled()) return;
-  ScopedMutexLock lock(user_cache_mutex_.get(), kStringListMutexTimeoutMs);
-  if (!lock.held() || transliterator_ == nullptr) return;
-  const std::wstring path = UserCacheFilePath();
-  if (path.empty()) return;
-  CreateUserDataFolder();
-
-  // Merge what other processes saved since this one loaded the file. The
-  // mutex is recursive, so the read takes it again at once. A file that
-  // does not load is left out: emptying the cache here, as a load does,
-  // would lose every word learned in this session, and the write below
-  // replaces that file anyway.
-  std::vector<UserCacheEntry> saved;
-  if (ReadUserCacheFile(path, &saved) == UserCacheRead::kLoaded) {
-    for (const UserCacheEntry& entry : saved) {
-      transliterator_->AddUserAccepted(entry.first, entry.second, false);
+  // A switched-off cache, or no language ever loaded: nothing to save.
+  if (!UserCacheEnabled() || transliterator_ == nullptr) return;
+  // Runs in the destructor, at the module's unload: nothing may escape.
+  try {
+    WriteUserCache();
+  } catch (const std::exception& error) {
+    try {
+      KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
+                             << ForLogLine(UserCacheFilePath())
+                             << "\": " << error.what();
+    } catch (...) {
     }
+  }
+}
+
+void StorageManagerImpl::WriteUserCache() {
+  const std::wstring path = UserCacheFilePath();
+  if (path.empty()) {
+    KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
+                           << ForLogLine(kUserCacheFileName)
+                           << "\": the per-user data folder is unknown";
+    return;
+  }
+  ScopedMutexLock lock(user_cache_mutex_.get(), kStringListMutexTimeoutMs);
+  if (!lock.held()) {
+    const bool exists =
+        user_cache_mutex_ != nullptr && user_cache_mutex_->handle() != nullptr;
+    KELVANE_LOG(LOG_ERROR)
+        << "Could not save the user cache \"" << ForLogLine(path)
+        << "\": its mutex \"" << ForLogLine(places_.user_cache_mutex_name)
+        << "\" "
+        << (exists ? "stayed held by another thread or process for "
+                     "more than " + std::to_string(kStringListMutexTimeoutMs) +
+                     " ms"
+                   : std::string("could not be created"));
+    return;
+  }
+  const DWORD folder_error = CreateUserDataFolder();
+  if (folder_error != ERROR_SUCCESS) {
+    KELVANE_LOG(LOG_ERROR)
+        << "Could not save the user cache \"" << ForLogLine(path)
+        << "\": its folder could not be created ("
+        << DescribeError(folder_error) << ")";
+    return;
+  }
+
+  // Merge what other processes saved since this one loaded the file, as
+  // words older than the ones learned here. The mutex is recursive, so the
+  // read takes it again at once. Entries the loader refuses are left out
+  // (the load logged them already). A file that does not read at all is
+  // replaced below, but a copy of a damaged one is kept for recovery by
+  // hand; a missing file is no damage.
+  std::vector<UserCacheEntry> saved;
+  size_t skipped = 0;
+  const StringListReadResult read =
+      ReadUserCacheFile(path, /*log_skipped=*/false, &saved, &skipped);
+  if (read == StringListReadResult::kRead) {
+    transliterator_->MergeOlderUserAccepted(saved);
+  } else if (read == StringListReadResult::kMalformed ||
+             read == StringListReadResult::kTooLarge) {
+    KeepDamagedUserCacheFile(path, read == StringListReadResult::kTooLarge);
   }
 
   std::vector<UserCacheEntry> words;
@@ -229,10 +335,45 @@ void StorageManagerImpl::SaveUserCache() {
   for (const UserCacheEntry& word : words) {
     std::wstring entry = word.first + L" " + word.second;
     // A word that the loader rejects (a joiner in a chosen word, say) would
-    // make the next load empty the whole cache: it is not kept.
+    // be dropped at the next load anyway: it is not kept.
     if (IsStorableUserCacheEntry(entry)) entries.push_back(std::move(entry));
   }
-  SaveStringList(path, entries);
+  if (!SaveStringList(path, entries)) {
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const char* place = "";
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        place = "; a folder is in its place";
+      } else if (attributes & FILE_ATTRIBUTE_READONLY) {
+        place = "; the file is read-only";
+      }
+    }
+    KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
+                           << ForLogLine(path) << "\": writing failed ("
+                           << DescribeError(error) << place
+                           << "); words not written: " << entries.size();
+  }
+}
+
+void StorageManagerImpl::KeepDamagedUserCacheFile(const std::wstring& path,
+                                                  bool too_large) const {
+  // Copied, not moved: the write that follows replaces the file anyway, and
+  // a failed write then still leaves the damaged file where it was.
+  const std::wstring kept = path + kDamagedFileSuffix;
+  if (::CopyFileW(path.c_str(), kept.c_str(), FALSE)) {
+    KELVANE_LOG(LOG_WARNING)
+        << "The user cache \"" << ForLogLine(path) << "\" did not read ("
+        << (too_large ? "too large" : "damaged") << "); kept as \""
+        << ForLogLine(kept) << "\" and replaced";
+  } else {
+    const DWORD error = ::GetLastError();
+    KELVANE_LOG(LOG_ERROR)
+        << "The user cache \"" << ForLogLine(path) << "\" did not read ("
+        << (too_large ? "too large" : "damaged") << ") and could not be kept as \""
+        << ForLogLine(kept) << "\" (" << DescribeError(error)
+        << "); it is replaced";
+  }
 }
 
 bool StorageManagerImpl::SaveStringList(
@@ -281,8 +422,8 @@ bool StorageManagerImpl::UserCacheEnabled() const {
          settings_->GetInt(kSettingT13nUserCacheEnabled) != 0;
 }
 
-bool StorageManagerImpl::CreateUserDataFolder() const {
-  return CreateFolderTree(places_.user_data_folder);
+DWORD StorageManagerImpl::CreateUserDataFolder() const {
+  return CreateFolderWithParents(places_.user_data_folder);
 }
 
 StorageManager* CreateStorageManager() {

@@ -9,13 +9,23 @@
 // the user cache and "MUTEXMacros.00000" the macros (the macros editor takes
 // the second while it saves). Nothing here shows a message of its own; a
 // language data file that cannot be used is reported by the loader.
+//
+// The user cache file keeps the words oldest first, so that the word the
+// cache drops when full is the oldest across saves, loads and processes.
+// Reading it never costs more than its bad entries, and a save that fails
+// (or a file found damaged) leaves a line in the log ("debug.log" in the
+// temporary folder).
 #ifndef IME_SHARED_STORAGE_STORAGE_MANAGER_H_
 #define IME_SHARED_STORAGE_STORAGE_MANAGER_H_
+
+#include <windows.h>
 
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "ime/shared/string_list_file.h"
 
 namespace ime_t13n {
 class ErrorBoxInterface;
@@ -33,6 +43,9 @@ extern const wchar_t kMacrosMutexName[];     // "MUTEXMacros.00000"
 // The user's files in the per-user data folder.
 extern const wchar_t kMacrosFileName[];     // "macros.0000"
 extern const wchar_t kUserCacheFileName[];  // "user_cache.00000"
+// Appended to the user-cache file's path for the copy of a damaged file:
+// "user_cache.00000.bad".
+extern const wchar_t kDamagedFileSuffix[];
 
 // The interface through which the cores of a process reach the storage. The
 // base class is complete and holds nothing: Init fails, the getters answer
@@ -64,7 +77,8 @@ class StorageManager {
                               const std::vector<std::wstring>& entries) {
     return false;
   }
-  // Adds the user-cache file at |path| to the loaded language's cache.
+  // Adds the user-cache file at |path| to the loaded language's cache. False
+  // when the file was not read or not clean.
   virtual bool LoadUserCacheFile(const std::wstring& path) { return true; }
 };
 
@@ -122,10 +136,12 @@ class StorageManagerImpl : public StorageManager {
                       const std::vector<std::wstring>& entries) override;
   // Reads the file under the user-cache mutex. Each entry must be an English
   // word of printable ASCII, one space and a word of Devanagari or printable
-  // ASCII; valid entries join the cache without replacing words already in
-  // it. An unreadable file changes nothing and gives false. An invalid entry
-  // empties the whole cache, what was in it before included, and gives
-  // false.
+  // ASCII. The valid entries join the cache as words older than those it
+  // holds (the file lists its words oldest first), without replacing a word
+  // already held; on an empty cache they enter in file order. An invalid
+  // entry is skipped and logged as a warning (its first 40 UTF-16 units);
+  // the others still load, and the answer is then false. An unreadable file
+  // changes nothing and gives false.
   bool LoadUserCacheFile(const std::wstring& path) override;
 
   // LoadUserCacheFile of the user-cache file, creating the per-user data
@@ -138,13 +154,28 @@ class StorageManagerImpl : public StorageManager {
   // first invalid entry ends the load with false, keeping the macros added
   // before it.
   bool LoadMacrosFile(const std::wstring& path);
-  // Writes the user cache to its file, when settings are set, the cache is
-  // enabled (setting "T13nUserCacheEnabled"), a language is loaded and the
-  // user-cache mutex is taken within 5000 ms. The words other processes
-  // saved in the meantime are merged in first, the words held here winning;
-  // a file that does not load is left out of the merge and does not touch
-  // the cache. Entries that the loader would reject are not written, so
-  // that one of them can never make the whole file unreadable.
+  // Writes the user cache to its file, oldest word first, when settings are
+  // set, the cache is enabled (setting "T13nUserCacheEnabled") and a
+  // language is loaded; otherwise there is nothing to save and nothing is
+  // logged.
+  //
+  // The words other processes saved in the meantime are merged in first as
+  // words older than those held here (which keep their native words and
+  // order); then the newest 2000 are kept. The file's invalid entries are
+  // left out of the merge; a file that exists but does not read at all
+  // (damaged, too large) is copied to "user_cache.00000.bad" beside it,
+  // replacing an older copy, before it is overwritten. Words the loader
+  // would reject are not written.
+  //
+  // Every failure that loses the held words writes one LOG_ERROR line
+  // naming the file and the reason: the user-cache mutex not taken within
+  // 5000 ms (or missing), no per-user data folder or one that cannot be
+  // created, or a failed write (with its Win32 error code).
+  //
+  // It waits up to 5000 ms for the mutex, so it runs only where a pause is
+  // bearable: when the manager goes (module unload, the last core's end)
+  // and when Init replaces the language. It must never run on the
+  // keystroke path.
   void SaveUserCache();
   // Sets the updater's "dr" flag of the build language (see updater_flag.h).
   void MarkUpdaterDidRun();
@@ -158,14 +189,23 @@ class StorageManagerImpl : public StorageManager {
                      ime_t13n::ErrorBoxInterface* error_box);
 
   using UserCacheEntry = std::pair<std::wstring, std::wstring>;
-  enum class UserCacheRead { kUnreadable, kInvalidEntry, kLoaded };
-  // Reads and checks the user-cache file; |entries| receives the valid
-  // entries in file order, up to the first invalid one.
-  UserCacheRead ReadUserCacheFile(const std::wstring& path,
-                                  std::vector<UserCacheEntry>* entries) const;
+  // Reads the user-cache file under its mutex. When it reads, |entries|
+  // receives its valid entries in file order and |skipped| is increased by
+  // the number of invalid ones, each logged when |log_skipped|.
+  StringListReadResult ReadUserCacheFile(const std::wstring& path,
+                                         bool log_skipped,
+                                         std::vector<UserCacheEntry>* entries,
+                                         size_t* skipped) const;
+  // SaveUserCache's work once it is known that there is something to save.
+  void WriteUserCache();
+  // Copies the damaged user-cache file at |path| to "<path>.bad" and logs
+  // what happened.
+  void KeepDamagedUserCacheFile(const std::wstring& path,
+                                bool too_large) const;
   bool UserCacheEnabled() const;
-  // Creates the per-user data folder when it is missing.
-  bool CreateUserDataFolder() const;
+  // Creates the per-user data folder when it is missing: ERROR_SUCCESS when
+  // it is there afterwards, else the reason.
+  DWORD CreateUserDataFolder() const;
 
   StoragePlaces places_;
   ime_t13n::ErrorBoxInterface* error_box_;

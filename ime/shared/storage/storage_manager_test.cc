@@ -36,6 +36,43 @@ using testing_helpers::WriteLanguageFolder;
 using List = std::vector<std::wstring>;
 using Words = std::set<std::wstring>;
 
+// The lines of "debug.log" in the temporary folder that hold |needle| and
+// come from |severity| ("ERROR", "WARNING"). Tests run in parallel
+// processes that all append to that file, so a test looks only for lines
+// naming a path of its own.
+std::vector<std::string> LogLines(const char* severity,
+                                  const std::wstring& needle) {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+  std::string bytes;
+  // Other processes keep the file open for appending.
+  base::ScopedFileHandle file(::CreateFileW(
+      (std::wstring(folder, length) + L"debug.log").c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, 0, nullptr));
+  char buffer[65536];
+  DWORD read = 0;
+  while (file && ::ReadFile(file.Get(), buffer, sizeof(buffer), &read,
+                            nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
+  const std::string marker = std::string(":") + severity + ":";
+  const std::string text = WideToUtf8(needle);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(start, end - start);
+    if (line.find(marker) != std::string::npos &&
+        line.find(text) != std::string::npos) {
+      lines.push_back(line);
+    }
+    start = end + 1;
+  }
+  return lines;
+}
+
 const std::wstring kKaa = L"\x0915\x093E";   // a word of the sample data
 const std::wstring kKhi = L"\x0916\x093F";
 const std::wstring kKya = L"\x0915\x094D\x092F\x093E";
@@ -205,18 +242,21 @@ TEST_F(StorageManagerTest, MacrosLoadUpToTheFirstBadEntry) {
   EXPECT_EQ(t->LookupMacro(L"after"), L"");
 }
 
-TEST_F(StorageManagerTest, BadUserCacheEntryAtLoadEmptiesTheCache) {
+TEST_F(StorageManagerTest, InvalidUserCacheEntriesAreSkippedAlone) {
   std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
   ime_t13n::Transliterator* t = manager->GetTransliterator();
+  t->AddUserAccepted(L"held", kKhi, true);
   for (const std::wstring& bad :
        {std::wstring(L"alone"), L"three piece " + kKaa, L"caf\x00E9 " + kKaa,
         L"kya " + kKyaJoined}) {
-    t->AddUserAccepted(L"held", kKhi, true);
-    WriteList(CachePath(), {L"good " + kKaa, bad});
-    EXPECT_FALSE(manager->LoadUserCacheFile(CachePath()));
-    EXPECT_EQ(t->LookupUserAccepted(L"held"), L"") << WideToUtf8(bad);
-    EXPECT_EQ(t->LookupUserAccepted(L"good"), L"");
+    WriteList(CachePath(), {L"good " + kKaa, bad, L"later " + kKhi});
+    EXPECT_FALSE(manager->LoadUserCacheFile(CachePath())) << WideToUtf8(bad);
+    EXPECT_EQ(t->LookupUserAccepted(L"held"), kKhi);
+    EXPECT_EQ(t->LookupUserAccepted(L"good"), kKaa);
+    EXPECT_EQ(t->LookupUserAccepted(L"later"), kKhi);
   }
+  EXPECT_EQ(t->LookupUserAccepted(L"three"), L"");
+  EXPECT_EQ(t->LookupUserAccepted(L"kya"), L"");
 
   // Good entries join without replacing the words held; an unreadable file
   // changes nothing.
@@ -229,6 +269,59 @@ TEST_F(StorageManagerTest, BadUserCacheEntryAtLoadEmptiesTheCache) {
   ASSERT_TRUE(WriteFileBytes(CachePath(), std::string(40, '\x7F')));
   EXPECT_FALSE(manager->LoadUserCacheFile(CachePath()));
   EXPECT_EQ(t->LookupUserAccepted(L"khi"), kKhi);
+}
+
+TEST_F(StorageManagerTest, ThreeInvalidEntriesAmongFiftyCostOnlyThemselves) {
+  const std::wstring long_bad =
+      L"one two three four five six seven eight nine ten";  // 48 units
+  const List bad = {long_bad, L"caf\x00E9 " + kKaa, L"kya " + kKyaJoined};
+  List file;
+  List valid;
+  for (int i = 0; i < 50; ++i) {
+    if (i == 0) file.push_back(bad[0]);
+    if (i == 25) file.push_back(bad[1]);
+    valid.push_back(L"v" + std::to_wstring(i) + L" \x0916" +
+                    std::to_wstring(i));
+    file.push_back(valid.back());
+  }
+  file.push_back(bad[2]);
+  WriteList(CachePath(), file);
+  // The same bytes elsewhere, for a load whose answer can be seen.
+  const std::wstring copy = places_.user_data_folder + L"\\copy.00000";
+  WriteList(copy, file);
+
+  List session;
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    ime_t13n::Transliterator* t = manager->GetTransliterator();
+    for (int i = 0; i < 50; ++i) {
+      EXPECT_EQ(t->LookupUserAccepted(L"v" + std::to_wstring(i)),
+                L"\x0916" + std::to_wstring(i));
+    }
+    EXPECT_FALSE(manager->LoadUserCacheFile(copy));
+    for (int i = 0; i < 3; ++i) {
+      session.push_back(L"s" + std::to_wstring(i) + L" " + kKaa);
+      t->AddUserAccepted(L"s" + std::to_wstring(i), kKaa, true);
+    }
+  }
+  List expected = valid;
+  expected.insert(expected.end(), session.begin(), session.end());
+  EXPECT_EQ(ReadList(CachePath()), expected);
+
+  // One warning per skipped entry at the load, none more at the save; the
+  // entry is cut to 40 units and written in UTF-8.
+  const std::vector<std::string> warnings =
+      LogLines("WARNING", L"\"" + CachePath() + L"\"");
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_NE(warnings[0].find("\"" + WideToUtf8(long_bad.substr(0, 40)) + "\""),
+            std::string::npos)
+      << warnings[0];
+  EXPECT_NE(warnings[1].find(WideToUtf8(bad[1])), std::string::npos)
+      << warnings[1];
+  EXPECT_NE(warnings[2].find(WideToUtf8(bad[2])), std::string::npos)
+      << warnings[2];
+  EXPECT_EQ(LogLines("WARNING", L"\"" + copy + L"\"").size(), 3u);
+  EXPECT_TRUE(LogLines("ERROR", CachePath()).empty());
 }
 
 TEST_F(StorageManagerTest, CacheSwitchedOffIsNeitherReadNorWritten) {
@@ -263,7 +356,7 @@ TEST_F(StorageManagerTest, ProcessWithoutALanguageLeavesTheFileUntouched) {
   EXPECT_EQ(FileBytes(CachePath()), before);
 }
 
-TEST_F(StorageManagerTest, SaveMergesOtherProcessesWordsAndKeepsItsOwn) {
+TEST_F(StorageManagerTest, SaveMergesOtherProcessesWordsAsOlderOnes) {
   WriteList(CachePath(), {L"kaa " + kKaa, L"khi " + kKhi});
   {
     std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
@@ -272,34 +365,92 @@ TEST_F(StorageManagerTest, SaveMergesOtherProcessesWordsAndKeepsItsOwn) {
     manager->GetTransliterator()->AddUserAccepted(L"kaa", kKya, true);
     manager->GetTransliterator()->AddUserAccepted(L"new", L"\x0928", true);
   }
-  const List saved = ReadList(CachePath());
-  EXPECT_EQ(Words(saved.begin(), saved.end()),
-            (Words{L"kaa " + kKya, L"khi " + kKhi, L"taa \x0924\x093E",
-                   L"new \x0928"}));
-  EXPECT_EQ(saved.size(), 4u);
+  // The word only the file had goes first; the held words keep their own
+  // native words and order.
+  EXPECT_EQ(ReadList(CachePath()),
+            (List{L"taa \x0924\x093E", L"kaa " + kKya, L"khi " + kKhi,
+                  L"new \x0928"}));
 }
 
-TEST_F(StorageManagerTest, FileThatStopsLoadingStillGetsTheLearnedWords) {
-  // Garbage, and a list holding an entry that the loader refuses.
-  for (bool garbage : {true, false}) {
-    ::DeleteFileW(CachePath().c_str());
+TEST_F(StorageManagerTest, EvictionAfterAReloadDropsTheOldestWord) {
+  auto word = [](int n) { return L"w" + std::to_wstring(n); };
+  auto native = [](int n) { return L"\x0915" + std::to_wstring(n); };
+  List expected;
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    for (int n = 0; n < 2000; ++n) {
+      manager->GetTransliterator()->AddUserAccepted(word(n), native(n), true);
+      expected.push_back(word(n) + L" " + native(n));
+    }
+  }
+  EXPECT_EQ(ReadList(CachePath()), expected);
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    ime_t13n::Transliterator* t = manager->GetTransliterator();
+    EXPECT_EQ(t->LookupUserAccepted(word(0)), native(0));
+    t->AddUserAccepted(L"fresh", kKaa, true);
+    EXPECT_EQ(t->LookupUserAccepted(word(0)), L"");
+    EXPECT_EQ(t->LookupUserAccepted(word(1)), native(1));
+    EXPECT_EQ(t->LookupUserAccepted(word(1999)), native(1999));
+    EXPECT_EQ(t->LookupUserAccepted(L"fresh"), kKaa);
+  }
+  expected.erase(expected.begin());
+  expected.push_back(L"fresh " + kKaa);
+  EXPECT_EQ(ReadList(CachePath()), expected);
+}
+
+TEST_F(StorageManagerTest, FileWithBadEntriesStillGetsTheLearnedWords) {
+  // An entry the loader refuses appears after this process loaded: the
+  // save keeps the file's good entries and drops only the bad one.
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    manager->GetTransliterator()->AddUserAccepted(L"kaa", kKaa, true);
+    manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+    WriteList(CachePath(), {L"taa \x0924", L"kya " + kKyaJoined});
+  }
+  EXPECT_EQ(ReadList(CachePath()),
+            (List{L"taa \x0924", L"kaa " + kKaa, L"khi " + kKhi}));
+  // And the next process reads them.
+  std::unique_ptr<StorageManagerImpl> next = LoadedManager();
+  EXPECT_EQ(next->GetTransliterator()->LookupUserAccepted(L"khi"), kKhi);
+  EXPECT_EQ(next->GetTransliterator()->LookupUserAccepted(L"taa"),
+            L"\x0924");
+}
+
+TEST_F(StorageManagerTest, DamagedFileIsKeptBesideTheNewOne) {
+  const std::wstring kept = CachePath() + L".bad";
+  // A missing file is no damage.
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    manager->GetTransliterator()->AddUserAccepted(L"kaa", kKaa, true);
+  }
+  EXPECT_EQ(ReadList(CachePath()), List{L"kaa " + kKaa});
+  EXPECT_EQ(::GetFileAttributesW(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A flipped byte in the block, then a file cut short, then one far too
+  // large: each is kept, replacing the copy before it, and the new file
+  // holds the session's words.
+  std::string flipped = FileBytes(CachePath());
+  flipped[flipped.size() - 2] ^= 0x20;
+  std::string cut = FileBytes(CachePath()).substr(0, 22);
+  std::string large = FileBytes(CachePath()) + std::string(1000000, '\0');
+  int round = 0;
+  for (const std::string& damaged : {flipped, cut, large}) {
+    ++round;
+    ASSERT_TRUE(WriteFileBytes(CachePath(), damaged));
+    const std::wstring word = L"s" + std::to_wstring(round);
     {
       std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
-      manager->GetTransliterator()->AddUserAccepted(L"kaa", kKaa, true);
-      manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
-      if (garbage) {
-        ASSERT_TRUE(WriteFileBytes(CachePath(), std::string(64, '\x01')));
-      } else {
-        WriteList(CachePath(), {L"taa \x0924", L"kya " + kKyaJoined});
-      }
+      EXPECT_EQ(manager->GetTransliterator()->LookupUserAccepted(L"kaa"), L"");
+      manager->GetTransliterator()->AddUserAccepted(word, kKhi, true);
+      manager->GetTransliterator()->AddUserAccepted(L"later", kKaa, true);
     }
-    const List saved = ReadList(CachePath());
-    EXPECT_EQ(Words(saved.begin(), saved.end()),
-              (Words{L"kaa " + kKaa, L"khi " + kKhi}));
-    // And the next process reads them.
-    std::unique_ptr<StorageManagerImpl> next = LoadedManager();
-    EXPECT_EQ(next->GetTransliterator()->LookupUserAccepted(L"khi"), kKhi);
+    EXPECT_TRUE(FileBytes(kept) == damaged) << "round " << round;
+    EXPECT_EQ(ReadList(CachePath()),
+              (List{word + L" " + kKhi, L"later " + kKaa}));
   }
+  EXPECT_EQ(LogLines("WARNING", L"\"" + kept + L"\"").size(), 3u);
+  EXPECT_TRUE(LogLines("ERROR", CachePath()).empty());
 }
 
 TEST_F(StorageManagerTest, WordsTheLoaderRefusesAreNotSaved) {
@@ -347,60 +498,196 @@ TEST_F(StorageManagerTest, WithoutItsMutexAFileIsNeitherReadNorWritten) {
     t->AddUserAccepted(L"khi", kKhi, true);
   }
   EXPECT_EQ(FileBytes(CachePath()), before);
+  // The lost save says why, once.
+  const std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(WideToUtf8(places_.user_cache_mutex_name)),
+            std::string::npos)
+      << errors[0];
 }
 
-// Two real processes under one prefix, both with the language loaded before
-// either saves, each learning its own words.
+// Each save that fails leaves one error line naming the file and the
+// reason; saves with nothing to do leave none.
+TEST_F(StorageManagerTest, FailedSavesAreLoggedOnce) {
+  const std::wstring base = temp_.path();
+  auto save_one_word = [&](const std::wstring& folder) {
+    places_.user_data_folder = folder;
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  };
+
+  // A read-only target: the system's "access denied".
+  places_.user_data_folder = base + L"readonly";
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  ASSERT_TRUE(::SetFileAttributesW(CachePath().c_str(),
+                                   FILE_ATTRIBUTE_READONLY));
+  const std::string before = FileBytes(CachePath());
+  save_one_word(base + L"readonly");
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("error 5"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("read-only"), std::string::npos) << errors[0];
+
+  // A folder where the file should be.
+  places_.user_data_folder = base + L"folder";
+  ASSERT_TRUE(::CreateDirectoryW(places_.user_data_folder.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(CachePath().c_str(), nullptr));
+  save_one_word(base + L"folder");
+  errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("error 5"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("a folder is in its place"), std::string::npos)
+      << errors[0];
+
+  // A per-user folder that cannot be made: a file is in the way.
+  ASSERT_TRUE(WriteFileBytes(base + L"blocker", "a file"));
+  save_one_word(base + L"blocker\\user");
+  errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("folder could not be created (error "),
+            std::string::npos)
+      << errors[0];
+  EXPECT_EQ(errors[0].find("(error 0"), std::string::npos) << errors[0];
+  EXPECT_EQ(::GetFileAttributesW(CachePath().c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Nothing to save is no failure: the cache switched off, or no language.
+  places_.user_data_folder = base + L"quiet";
+  ASSERT_TRUE(::CreateDirectoryW(places_.user_data_folder.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(CachePath().c_str(), nullptr));
+  settings_.SetInt(kSettingT13nUserCacheEnabled, 0);
+  save_one_word(base + L"quiet");
+  settings_.SetInt(kSettingT13nUserCacheEnabled, 1);
+  NewManager();
+  EXPECT_TRUE(LogLines("ERROR", CachePath()).empty());
+}
+
+// Real second processes under one prefix: input-method processes that each
+// load the language, learn words "<prefix><n>" and save when told to.
 class StorageManagerProcessesTest : public StorageManagerTest {
  protected:
-  List RunTwoProcesses(int count_a, int count_b) {
+  // One learner, started and ready (its words learned, not yet saved).
+  struct Learner {
+    ime_testing::ChildProcess process;
+    base::ScopedHandle go;
+  };
+
+  void StartLearner(const wchar_t* prefix, int count, Learner* learner) {
     data_key_.SetString(L"DataPath", data_path_);
+    const std::wstring ready_name = UniqueName(L"StorageReady");
     const std::wstring go_name = UniqueName(L"StorageGo");
-    base::ScopedHandle go(::CreateEventW(nullptr, TRUE, FALSE, go_name.c_str()));
-    ime_testing::ChildProcess children[2];
-    base::ScopedHandle ready[2];
-    const int counts[2] = {count_a, count_b};
-    for (int i = 0; i < 2; ++i) {
-      const std::wstring ready_name = UniqueName(L"StorageReady");
-      ready[i].Reset(::CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
-      const std::wstring arguments =
-          L"\"" + places_.data_path_key + L"\" \"" + places_.user_data_folder +
-          L"\" " + places_.user_cache_mutex_name + L" " +
-          places_.macros_mutex_name + L" " + Utf8ToWide(language_) + L" " +
-          ready_name + L" " + go_name + L" " + (i == 0 ? L"a" : L"b") + L" " +
-          std::to_wstring(counts[i]);
-      EXPECT_TRUE(children[i].Start(L"storage_manager_test_child", arguments));
+    base::ScopedHandle ready(
+        ::CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
+    learner->go.Reset(::CreateEventW(nullptr, TRUE, FALSE, go_name.c_str()));
+    const std::wstring arguments =
+        L"learn \"" + places_.data_path_key + L"\" \"" +
+        places_.user_data_folder + L"\" " + places_.user_cache_mutex_name +
+        L" " + places_.macros_mutex_name + L" " + Utf8ToWide(language_) +
+        L" " + ready_name + L" " + go_name + L" " + prefix + L" " +
+        std::to_wstring(count);
+    ASSERT_TRUE(
+        learner->process.Start(L"storage_manager_test_child", arguments));
+    HANDLE waits[2] = {ready.Get(), learner->process.handle()};
+    ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, 60000), WAIT_OBJECT_0)
+        << "the learner ended early: " << learner->process.Wait(0);
+  }
+  // Lets the learner save and end.
+  void Finish(Learner* learner) {
+    ::SetEvent(learner->go.Get());
+    EXPECT_EQ(learner->process.Wait(60000), 0);
+  }
+
+  // "<prefix><n> <native of n>" for n in [from, to).
+  static List Entries(const wchar_t* prefix, int from, int to) {
+    List entries;
+    for (int n = from; n < to; ++n) {
+      entries.push_back(prefix + std::to_wstring(n) + L" \x0915" +
+                        std::to_wstring(n));
     }
-    HANDLE both[2] = {ready[0].Get(), ready[1].Get()};
-    EXPECT_EQ(::WaitForMultipleObjects(2, both, TRUE, 60000), WAIT_OBJECT_0);
-    ::SetEvent(go.Get());
-    EXPECT_EQ(children[0].Wait(), 0);
-    EXPECT_EQ(children[1].Wait(), 0);
-    return ReadList(CachePath());
+    return entries;
+  }
+  static List Join(List first, const List& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
   }
 };
 
-TEST_F(StorageManagerProcessesTest, FileHoldsTheWordsOfBoth) {
-  const List saved = RunTwoProcesses(3, 2);
-  EXPECT_EQ(Words(saved.begin(), saved.end()),
-            (Words{L"a0 \x0915" L"0", L"a1 \x0915" L"1", L"a2 \x0915" L"2",
-                   L"b0 \x0915" L"0", L"b1 \x0915" L"1"}));
-  EXPECT_EQ(saved.size(), 5u);
+TEST_F(StorageManagerProcessesTest, OneAfterTheOtherKeepsTheNewestInOrder) {
+  // A learns and saves; then B loads that file, learns and saves.
+  {
+    Learner a;
+    StartLearner(L"a", 1500, &a);
+    Finish(&a);
+  }
+  EXPECT_EQ(ReadList(CachePath()), Entries(L"a", 0, 1500));
+  Learner b;
+  StartLearner(L"b", 1500, &b);
+  Finish(&b);
+  EXPECT_EQ(ReadList(CachePath()),
+            Join(Entries(L"a", 1000, 1500), Entries(L"b", 0, 1500)));
 }
 
-TEST_F(StorageManagerProcessesTest, UnionIsBoundedByTheCacheSize) {
-  const List saved = RunTwoProcesses(1500, 1500);
-  const Words distinct(saved.begin(), saved.end());
-  EXPECT_EQ(saved.size(), 2000u);
-  EXPECT_EQ(distinct.size(), 2000u);
-  for (const std::wstring& entry : distinct) {
-    const size_t space = entry.find(L' ');
-    ASSERT_NE(space, std::wstring::npos);
-    const int n = std::stoi(entry.substr(1, space - 1));
-    EXPECT_TRUE((entry[0] == L'a' || entry[0] == L'b') && n < 1500 &&
-                entry.substr(space + 1) == L"\x0915" + std::to_wstring(n))
-        << WideToUtf8(entry);
-  }
+TEST_F(StorageManagerProcessesTest, BothHoldingWordsSaveOneAfterTheOther) {
+  // Both have learned before either saves; A saves first, so B finds A's
+  // words in the file as older than its own.
+  Learner a;
+  Learner b;
+  StartLearner(L"a", 1500, &a);
+  StartLearner(L"b", 1500, &b);
+  Finish(&a);
+  EXPECT_EQ(ReadList(CachePath()), Entries(L"a", 0, 1500));
+  Finish(&b);
+  EXPECT_EQ(ReadList(CachePath()),
+            Join(Entries(L"a", 1000, 1500), Entries(L"b", 0, 1500)));
+}
+
+TEST_F(StorageManagerProcessesTest, SavingAtOnceKeepsTheWordsOfBoth) {
+  // Both are told to save at the same moment: whichever comes second
+  // merges the other's words, and each process's words keep their order.
+  Learner a;
+  Learner b;
+  StartLearner(L"a", 3, &a);
+  StartLearner(L"b", 2, &b);
+  ::SetEvent(a.go.Get());
+  Finish(&b);
+  Finish(&a);
+  const List saved = ReadList(CachePath());
+  const List a_words = Entries(L"a", 0, 3);
+  const List b_words = Entries(L"b", 0, 2);
+  EXPECT_TRUE(saved == Join(a_words, b_words) ||
+              saved == Join(b_words, a_words));
+}
+
+TEST_F(StorageManagerProcessesTest, SaveWaitsForTheMutexAndLogsTheTimeOut) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  const std::string before = FileBytes(CachePath());
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+
+  // Another process holds the user cache's mutex past the save's wait.
+  const std::wstring acquired_name = UniqueName(L"StorageAcquired");
+  const std::wstring release_name = UniqueName(L"StorageRelease");
+  base::ScopedHandle acquired(
+      ::CreateEventW(nullptr, TRUE, FALSE, acquired_name.c_str()));
+  base::ScopedHandle release(
+      ::CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
+  ime_testing::ChildProcess holder;
+  ASSERT_TRUE(holder.Start(L"storage_manager_test_child",
+                           L"hold " + places_.user_cache_mutex_name + L" " +
+                               acquired_name + L" " + release_name));
+  HANDLE waits[2] = {acquired.Get(), holder.handle()};
+  ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0);
+
+  manager.reset();
+  ::SetEvent(release.Get());
+  EXPECT_EQ(holder.Wait(), 0);
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  const std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(WideToUtf8(places_.user_cache_mutex_name)),
+            std::string::npos)
+      << errors[0];
+  EXPECT_NE(errors[0].find("5000 ms"), std::string::npos) << errors[0];
 }
 
 TEST(StorageManagerFactoryTest, ProductManagerHoldsTheNamedMutexes) {

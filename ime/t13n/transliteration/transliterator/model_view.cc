@@ -3,25 +3,11 @@
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/lib/transl.pb.h"
 #include "ime/t13n/transliteration/transliterator/language_model.h"
+#include "ime/t13n/transliteration/transliterator/word_chars.h"
 
 namespace ime_t13n {
 
 namespace {
-
-bool IsAsciiLetter(wchar_t unit) {
-  const unsigned low = unit & 0xFF;
-  return (low >= 'a' && low <= 'z') || (low >= 'A' && low <= 'Z');
-}
-
-bool IsVowelLetter(wchar_t unit) {
-  switch (unit & 0xFF) {
-    case 'a': case 'e': case 'i': case 'o': case 'u':
-    case 'A': case 'E': case 'I': case 'O': case 'U':
-      return true;
-    default:
-      return false;
-  }
-}
 
 bool SharesBit(int64_t a, int64_t b) { return (a & b) != 0; }
 
@@ -123,13 +109,13 @@ bool ModelView::IsValidWordForLanguage(const std::wstring& indic,
 
   const int first_class = ClassOf(indic[0]);
   const wchar_t first_letter = english.empty() ? 0 : english[0];
-  const wchar_t low = first_letter & 0xFF;
-  if (first_class == Language::CONSONANT && IsAsciiLetter(low) &&
-      !IsVowelLetter(low)) {
+  if (first_class == Language::CONSONANT &&
+      IsAsciiConsonantLetter(first_letter)) {
     return true;
   }
   if (first_class == Language::VOWEL &&
-      (IsVowelLetter(low) || low == 'y' || low == 'Y')) {
+      (IsAsciiVowelLetter(first_letter) || first_letter == L'y' ||
+       first_letter == L'Y')) {
     return true;
   }
   // The vocalic R is a vowel that English spells with a consonant.

@@ -16,6 +16,7 @@
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.pb.h"
 #include "ime/t13n/transliteration/transliterator/transliterator_scratch.h"
+#include "ime/t13n/transliteration/transliterator/word_chars.h"
 
 namespace ime_t13n {
 
@@ -32,19 +33,6 @@ constexpr double kMinRescoredScore = 0.001;
 // Rescoring ends once this many words were multiplied by their
 // dictionary score.
 constexpr int kMaxRescoredWords = 20;
-
-bool IsConsonantLetter(wchar_t unit) {
-  const unsigned low = unit & 0xFF;
-  if (!((low >= 'a' && low <= 'z') || (low >= 'A' && low <= 'Z'))) {
-    return false;
-  }
-  switch (low | 0x20) {
-    case 'a': case 'e': case 'i': case 'o': case 'u':
-      return false;
-    default:
-      return true;
-  }
-}
 
 const char* SegmentTypeName(int type) {
   switch (type) {
@@ -317,7 +305,8 @@ bool Transliterator::CanJoinWithVirama(const wchar_t* left,
                                        wchar_t english_left,
                                        wchar_t english_right) const {
   return !model_->language_model().virama().empty() &&
-         IsConsonantLetter(english_left) && IsConsonantLetter(english_right) &&
+         IsAsciiConsonantLetter(english_left) &&
+         IsAsciiConsonantLetter(english_right) &&
          left_length > 0 && right_length > 0 &&
          IsConsonantUnit(right[0]) && IsConsonantUnit(left[left_length - 1]);
 }
@@ -450,6 +439,11 @@ std::wstring Transliterator::LookupUserAccepted(
 void Transliterator::ListUserAccepted(
     std::vector<std::pair<std::wstring, std::wstring>>* out) const {
   user_cache_.List(out);
+}
+
+void Transliterator::MergeOlderUserAccepted(
+    const std::vector<std::pair<std::wstring, std::wstring>>& older) {
+  user_cache_.MergeOlder(older);
 }
 
 void Transliterator::ClearUserAccepted() { user_cache_.Clear(); }

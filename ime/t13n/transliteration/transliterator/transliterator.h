@@ -81,9 +81,12 @@ class Transliterator {
                              TransliterationDebugInfo* debug);
 
   // The candidates of |word| (as typed) for the candidate list, appended to
-  // |out|: the user's earlier choice first, then the transliterations; a
-  // short list is filled up by transliterating the pieces between digits
-  // and apostrophes; for Greek the case of the typed word is carried over.
+  // |out|: the user's earlier choice first, then the transliterations; for
+  // Greek the case of the typed word is carried over. Every candidate of a
+  // word with digits, apostrophes or backquotes holds them in place (digits
+  // in the language's script): whole-word transliterations that lost one
+  // are left out, and the list is filled up with the readings of the pieces
+  // between them joined by them.
   void GetCandidates(const std::wstring& word, std::vector<std::wstring>* out);
 
   // False when the ending of |candidate| contradicts that of the
@@ -98,9 +101,13 @@ class Transliterator {
   void AddUserAccepted(const std::wstring& english, const std::wstring& native,
                        bool overwrite);
   std::wstring LookupUserAccepted(const std::wstring& word) const;
-  // Every (English, native) pair, in the cache's own order.
+  // Every (English, native) pair, oldest first (the order of acceptance).
   void ListUserAccepted(
       std::vector<std::pair<std::wstring, std::wstring>>* out) const;
+  // Merges pairs read from the user-cache file, oldest first, as words older
+  // than every word held (see UserCache::MergeOlder).
+  void MergeOlderUserAccepted(
+      const std::vector<std::pair<std::wstring, std::wstring>>& older);
   void ClearUserAccepted();
 
   // Macros: the first expansion of a name is kept; names match exactly.
@@ -149,6 +156,9 @@ class Transliterator {
                         TransliterationDebugInfo* debug);
   void FinishCandidates(const std::wstring& word, int n,
                         std::vector<ScoredWord>* out, size_t start);
+  // Up to |k| candidates of a word with separators, each the readings of
+  // its pieces joined by the separators' texts (nothing for a word without
+  // separators).
   void FillUpCandidates(const std::wstring& word, int k,
                         std::vector<std::wstring>* out);
   void AddCaseVariants(const std::wstring& word,

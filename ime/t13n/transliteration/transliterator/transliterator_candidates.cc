@@ -1,6 +1,9 @@
 // Selection of the final candidates of Transliterator::Transliterate, and
 // the candidate list of a keystroke (Transliterator::GetCandidates).
 #include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/lib/transl.pb.h"
@@ -12,6 +15,7 @@
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.pb.h"
 #include "ime/t13n/transliteration/transliterator/transliterator_scratch.h"
+#include "ime/t13n/transliteration/transliterator/word_chars.h"
 
 namespace ime_t13n {
 
@@ -27,24 +31,94 @@ constexpr float kFirstPassDrop = 10.0f;
 // The debug record lists this many of the words of the second pass.
 constexpr int kLoggedSecondPassWords = 10;
 
-// Where a typed word is cut to transliterate its pieces separately.
+// Where a typed word is cut to transliterate its pieces separately. Every
+// candidate of such a word holds them, in place, among the readings of the
+// pieces.
 const wchar_t kSeparators[] = L"0123456789'`";
 // Greek numeral sign, written after a digit letter.
 constexpr wchar_t kGreekNumeralSign = 0x0374;
 
-bool IsVowelLetter(unsigned low) {
-  switch (low) {
-    case 'a': case 'e': case 'i': case 'o': case 'u':
-    case 'A': case 'E': case 'I': case 'O': case 'U':
-      return true;
-    default:
-      return false;
-  }
+bool HasSeparator(const std::wstring& word) {
+  return word.find_first_of(kSeparators) != std::wstring::npos;
 }
 
-bool IsAsciiLetter(unsigned low) {
-  return (low >= 'a' && low <= 'z') || (low >= 'A' && low <= 'Z');
+// The text that stands for the typed separator |unit| in a candidate: the
+// language's digit for a digit (in Greek the letter numeral followed by the
+// numeral sign, zero aside), an apostrophe or a backquote as typed.
+std::wstring SeparatorText(wchar_t unit, const wchar_t* digits, bool greek) {
+  std::wstring text(1, unit);
+  if (unit >= L'0' && unit <= L'9') {
+    text.assign(1, digits[unit - L'0']);
+    if (greek && unit != L'0') text += kGreekNumeralSign;
+  }
+  return text;
 }
+
+// What every candidate of a typed word with separators must show: the text
+// of each typed separator, in order, and other text in exactly those gaps
+// (before, between and after the separators) where the typed word has a
+// piece. A candidate is read as separator texts and other text to compare;
+// a whole-word reading that dropped, moved or merged a digit fails.
+class SeparatorPattern {
+ public:
+  SeparatorPattern(const std::wstring& word, const wchar_t* digits,
+                   bool greek) {
+    for (const wchar_t* s = kSeparators; *s != 0; ++s) {
+      texts_.push_back(SeparatorText(*s, digits, greek));
+    }
+    // A longer text is tried first, should one begin another.
+    std::stable_sort(texts_.begin(), texts_.end(),
+                     [](const std::wstring& a, const std::wstring& b) {
+                       return a.size() > b.size();
+                     });
+    bool text = false;
+    for (wchar_t unit : word) {
+      if (unit != 0 && std::wcschr(kSeparators, unit) != nullptr) {
+        separators_.push_back(SeparatorText(unit, digits, greek));
+        filled_.push_back(text);
+        text = false;
+      } else {
+        text = true;
+      }
+    }
+    filled_.push_back(text);
+  }
+
+  bool Matches(const std::wstring& candidate) const {
+    size_t next = 0;  // the typed separator expected next
+    bool text = false;
+    size_t i = 0;
+    while (i < candidate.size()) {
+      const std::wstring* found = SeparatorAt(candidate, i);
+      if (found == nullptr) {
+        text = true;
+        ++i;
+        continue;
+      }
+      if (next == separators_.size() || *found != separators_[next] ||
+          text != filled_[next]) {
+        return false;
+      }
+      ++next;
+      text = false;
+      i += found->size();
+    }
+    return next == separators_.size() && text == filled_[next];
+  }
+
+ private:
+  const std::wstring* SeparatorAt(const std::wstring& candidate,
+                                  size_t i) const {
+    for (const std::wstring& t : texts_) {
+      if (candidate.compare(i, t.size(), t) == 0) return &t;
+    }
+    return nullptr;
+  }
+
+  std::vector<std::wstring> texts_;       // of all twelve separators
+  std::vector<std::wstring> separators_;  // of the typed ones, in order
+  std::vector<bool> filled_;              // per gap: a piece stands there
+};
 
 void AddLegalSuggestion(TransliterationDebugInfo* debug,
                         const std::wstring& word, float score) {
@@ -70,12 +144,14 @@ bool Transliterator::IsPlaced(const std::wstring& word) const {
 
 bool Transliterator::CheckWordEnding(const std::wstring& word,
                                      const std::wstring& candidate) const {
-  const unsigned e = word.empty() ? 0 : (word.back() & 0xFF);
-  const bool y = e == 'y' || e == 'Y';
-  const bool vowel = IsVowelLetter(e);
+  const wchar_t e = word.empty() ? 0 : word.back();
+  const bool y = e == L'y' || e == L'Y';
+  const bool vowel = IsAsciiVowelLetter(e);
   const bool ends_in_consonant =
       !candidate.empty() && IsConsonantUnit(candidate.back());
-  if ((vowel || y) && e != 'a' && e != 'A' && ends_in_consonant) return false;
+  if ((vowel || y) && e != L'a' && e != L'A' && ends_in_consonant) {
+    return false;
+  }
   if (vowel) return true;
   if (!IsAsciiLetter(e)) return true;
   if (arabic_ && y) return true;
@@ -175,6 +251,18 @@ void Transliterator::GetCandidates(const std::wstring& word,
   std::vector<ScoredWord> ranked;
   Transliterate(word, kCandidateCount, beam_, &ranked, nullptr);
 
+  // Committing a candidate must not lose a typed digit or apostrophe: a
+  // whole-word reading that lacks one is not offered, and the readings of
+  // the pieces between them fill its place.
+  if (HasSeparator(word)) {
+    const SeparatorPattern pattern(word, native_digits_, greek_);
+    ranked.erase(std::remove_if(ranked.begin(), ranked.end(),
+                                [&pattern](const ScoredWord& w) {
+                                  return !pattern.Matches(w.word);
+                                }),
+                 ranked.end());
+  }
+
   // The user's earlier choice first; it takes the place of the last
   // transliteration unless it is one of them.
   const std::wstring chosen = LookupUserAccepted(word);
@@ -195,37 +283,51 @@ void Transliterator::GetCandidates(const std::wstring& word,
     std::vector<std::wstring> pieces;
     FillUpCandidates(word, kCandidateCount - static_cast<int>(ranked.size()),
                      &pieces);
-    for (std::wstring& piece : pieces) out->push_back(std::move(piece));
+    for (std::wstring& piece : pieces) {
+      if (std::find(out->begin() + start, out->end(), piece) == out->end()) {
+        out->push_back(std::move(piece));
+      }
+    }
   }
   if (greek_) AddCaseVariants(word, out->begin() + start, out->end());
 }
 
 void Transliterator::FillUpCandidates(const std::wstring& word, int k,
                                       std::vector<std::wstring>* out) {
-  if (word.find_first_of(kSeparators) == std::wstring::npos) return;
+  if (!HasSeparator(word)) return;
+  // The alternatives of each piece and separator, in the word's order. A
+  // separator has one; so has a piece without any reading, its typed text.
+  std::vector<std::vector<std::wstring>> parts;
+  size_t count = 1;
   std::vector<ScoredWord> readings;
   size_t start = 0;
-  while (start < word.size()) {
+  while (true) {
     size_t end = word.find_first_of(kSeparators, start);
     if (end == std::wstring::npos) end = word.size();
     if (end > start) {
+      std::wstring piece = word.substr(start, end - start);
       readings.clear();
-      Transliterate(word.substr(start, end - start), k, beam_, &readings,
-                    nullptr);
-      if (out->size() < readings.size()) out->resize(readings.size());
-      for (size_t i = 0; i < readings.size(); ++i) {
-        (*out)[i] += readings[i].word;
+      Transliterate(piece, k, beam_, &readings, nullptr);
+      parts.emplace_back();
+      std::vector<std::wstring>& alternatives = parts.back();
+      if (readings.empty()) alternatives.push_back(std::move(piece));
+      for (ScoredWord& reading : readings) {
+        alternatives.push_back(std::move(reading.word));
       }
+      count = std::max(count, alternatives.size());
     }
-    if (end < word.size()) {
-      std::wstring separator(1, word[end]);
-      if (word[end] >= L'0' && word[end] <= L'9') {
-        separator.assign(1, native_digits_[word[end] - L'0']);
-        if (greek_ && word[end] != L'0') separator += kGreekNumeralSign;
-      }
-      for (std::wstring& candidate : *out) candidate += separator;
-    }
+    if (end == word.size()) break;
+    parts.push_back({SeparatorText(word[end], native_digits_, greek_)});
     start = end + 1;
+  }
+  // Candidate i takes reading i of each piece; a piece with fewer readings
+  // gives its best one to the candidates beyond them.
+  for (size_t i = 0; i < count; ++i) {
+    std::wstring candidate;
+    for (const std::vector<std::wstring>& alternatives : parts) {
+      candidate += alternatives[i < alternatives.size() ? i : 0];
+    }
+    out->push_back(std::move(candidate));
   }
 }
 
@@ -236,9 +338,8 @@ void Transliterator::AddCaseVariants(
   int upper = 0;
   bool first_upper = false;
   for (wchar_t unit : word) {
-    const unsigned low = unit & 0xFF;
-    if (!IsAsciiLetter(low)) continue;
-    const bool is_upper = low >= 'A' && low <= 'Z';
+    if (!IsAsciiLetter(unit)) continue;
+    const bool is_upper = IsAsciiUpperCaseLetter(unit);
     if (letters == 0) first_upper = is_upper;
     ++letters;
     if (is_upper) ++upper;

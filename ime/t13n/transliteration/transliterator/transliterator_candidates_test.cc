@@ -1,8 +1,10 @@
 // Candidate selection and the candidate list of a keystroke.
+#include <set>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/t13n/transliteration/transliterator/model_view.h"
 #include "ime/t13n/transliteration/transliterator/static_transliterator.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.pb.h"
@@ -189,50 +191,79 @@ TEST_F(FirstPassTest, IllegalWordsAreNeverCandidates) {
   EXPECT_EQ(WordsOf(t.Words(L"ki", 4)), Words({W({kKa, kSignI})}));
 }
 
+// Pieces between separators with 1, 2 or 3 readings: "ta" one, "ki" and
+// "ram" two, "ka" three, "shyam" one; "xq" none.
 class FillUpTest : public ::testing::Test {
  protected:
   explicit FillUpTest(const std::string& code = "hi")
       : language_(HindiLike(code)) {
-    language_.PermitAllWords()
+    language_.Char(W({kSha}), Language::CONSONANT, "sh")
+        .PermitAllWords()
         .Segment(LanguageBuilder::kPrefix, L"ki", 1,
                  {{ki_, 0.5f}, {kat_, 0.25f}})
-        .Segment(LanguageBuilder::kPrefix, L"ta", 1, {{taa_, 0.5f}});
+        .Segment(LanguageBuilder::kPrefix, L"ta", 1, {{taa_, 0.5f}})
+        .Segment(LanguageBuilder::kPrefix, L"ka", 1,
+                 {{ka_, 0.5f}, {kaa_, 0.25f}, {kha_, 0.125f}})
+        .Segment(LanguageBuilder::kPrefix, L"ram", 1,
+                 {{ram_, 0.5f}, {raam_, 0.25f}})
+        .Segment(LanguageBuilder::kPrefix, L"shyam", 1, {{shyam_, 0.5f}});
   }
 
+  static constexpr wchar_t kSha = 0x0936;
   const std::wstring ki_ = W({kKa, kSignI});
   const std::wstring kat_ = W({kKa, kTa});
   const std::wstring taa_ = W({kTa, kSignAa});
+  const std::wstring ka_ = W({kKa});
+  const std::wstring kaa_ = W({kKa, kSignAa});
+  const std::wstring kha_ = W({kKha});
+  const std::wstring ram_ = W({kRa, kMa});
+  const std::wstring raam_ = W({kRa, kSignAa, kMa});
+  const std::wstring shyam_ = W({kSha, kYa, kMa});
+  const std::wstring zero_ = W({0x0966});
+  const std::wstring nine_ = W({0x096F});
   LanguageBuilder language_;
 };
 
-TEST_F(FillUpTest, PiecesBetweenDigitsGetNativeDigits) {
+TEST_F(FillUpTest, EveryCandidateKeepsEveryPieceAndSeparatorInPlace) {
   TestTransliterator t(language_);
-  const std::wstring nine = W({0x096F});
-  EXPECT_EQ(t.Candidates(L"ki9"), Words({ki_ + nine, kat_ + nine}));
-  // Each piece fills the candidates from the first on.
+  // A piece with fewer readings than the others gives its best one to the
+  // candidates beyond them.
   EXPECT_EQ(t.Candidates(L"ki0ta"),
-            Words({ki_ + W({0x0966}) + taa_, kat_ + W({0x0966})}));
+            Words({ki_ + zero_ + taa_, kat_ + zero_ + taa_}));
+  EXPECT_EQ(t.Candidates(L"ram'shyam"),
+            Words({ram_ + L"'" + shyam_, raam_ + L"'" + shyam_}));
+  EXPECT_EQ(t.Candidates(L"ka0ki'ta"),
+            Words({ka_ + zero_ + ki_ + L"'" + taa_,
+                   kaa_ + zero_ + kat_ + L"'" + taa_,
+                   kha_ + zero_ + ki_ + L"'" + taa_}));
+  EXPECT_EQ(t.Candidates(L"ta`ka"),
+            Words({taa_ + L"`" + ka_, taa_ + L"`" + kaa_,
+                   taa_ + L"`" + kha_}));
+  // Separators at the start, at the end and next to each other.
+  EXPECT_EQ(t.Candidates(L"9ka"),
+            Words({nine_ + ka_, nine_ + kaa_, nine_ + kha_}));
+  EXPECT_EQ(t.Candidates(L"ki9"), Words({ki_ + nine_, kat_ + nine_}));
   EXPECT_EQ(t.Candidates(L"ki12"),
             Words({ki_ + W({0x0967, 0x0968}), kat_ + W({0x0967, 0x0968})}));
+  EXPECT_EQ(t.Candidates(L"'ki''ta9"),
+            Words({L"'" + ki_ + L"''" + taa_ + nine_,
+                   L"'" + kat_ + L"''" + taa_ + nine_}));
+  // Nothing but separators.
+  EXPECT_EQ(t.Candidates(L"9"), Words({nine_}));
+  EXPECT_EQ(t.Candidates(L"90'"), Words({nine_ + zero_ + L"'"}));
+  // A piece without any reading stays as typed.
+  EXPECT_EQ(t.Candidates(L"ki0XQ"),
+            Words({ki_ + zero_ + L"XQ", kat_ + zero_ + L"XQ"}));
+  EXPECT_EQ(t.Candidates(L"xq'"), Words({L"xq'"}));
 }
 
-TEST_F(FillUpTest, ApostrophesStayAsTyped) {
-  TestTransliterator t(language_);
-  EXPECT_EQ(t.Candidates(L"ki'ta"), Words({ki_ + L"'" + taa_, kat_ + L"'"}));
-  EXPECT_EQ(t.Candidates(L"ki`"), Words({ki_ + L"`", kat_ + L"`"}));
-}
-
-TEST_F(FillUpTest, SeparatorAtTheStartIsLost) {
-  TestTransliterator t(language_);
-  EXPECT_EQ(t.Candidates(L"9ki"), Words({ki_, kat_}));
-  EXPECT_EQ(t.Candidates(L"9"), Words());
-}
-
-TEST_F(FillUpTest, UserChoiceStillComesFirst) {
+TEST_F(FillUpTest, UserChoiceStillComesFirstAndIsNotRepeated) {
   TestTransliterator t(language_);
   t->AddUserAccepted(L"ki9", L"mine", true);
-  const std::wstring nine = W({0x096F});
-  EXPECT_EQ(t.Candidates(L"ki9"), Words({L"mine", ki_ + nine, kat_ + nine}));
+  EXPECT_EQ(t.Candidates(L"ki9"), Words({L"mine", ki_ + nine_, kat_ + nine_}));
+  // The choice is itself one of the pieced-together words.
+  t->AddUserAccepted(L"ki9", kat_ + nine_, true);
+  EXPECT_EQ(t.Candidates(L"ki9"), Words({kat_ + nine_, ki_ + nine_}));
 }
 
 class RussianFillUpTest : public FillUpTest {
@@ -243,6 +274,47 @@ class RussianFillUpTest : public FillUpTest {
 TEST_F(RussianFillUpTest, LatinDigitsStay) {
   TestTransliterator t(language_);
   EXPECT_EQ(t.Candidates(L"ki9"), Words({ki_ + L"9", kat_ + L"9"}));
+  EXPECT_EQ(t.Candidates(L"9ka0"),
+            Words({L"9" + ka_ + L"0", L"9" + kaa_ + L"0",
+                   L"9" + kha_ + L"0"}));
+}
+
+// Whole-word readings of a word with separators, from the lookup table of
+// an "ar" language: every word passes the checks there, and lookups keep
+// their order (they all weigh the same without a dictionary).
+TEST(WholeWordReadingTest, OnlyReadingsThatKeepTheSeparatorsAreOffered) {
+  const std::wstring ki = W({kKa, kSignI});
+  const std::wstring kat = W({kKa, kTa});
+  const std::wstring taa = W({kTa, kSignAa});
+  const std::wstring zero = W({0x0660});  // Arabic-Indic digits
+  const std::wstring one = W({0x0661});
+  LanguageBuilder language = HindiLike("ar");
+  language
+      .Segment(LanguageBuilder::kPrefix, L"ki", 1, {{ki, 0.5f}, {kat, 0.25f}})
+      .Segment(LanguageBuilder::kPrefix, L"ta", 1, {{taa, 0.5f}})
+      .Lookup(L"ki0ta", {{ki + taa, 1},                  // the digit lost
+                         {zero + ki + taa, 1},           // in the wrong place
+                         {taa + zero + kat, 1},          // kept
+                         {kat + zero + taa + zero, 1}})  // one digit too many
+      .Lookup(L"ki1ta", {{ki + W({0x0967}) + taa, 1},  // another script's
+                         {kat + L"1" + taa, 1},        // a Latin digit
+                         {ki + one + one + taa, 1},    // the digit twice
+                         {ki + one + L"'" + taa, 1}})  // an apostrophe more
+      .Lookup(L"ki'", {{ki + L"'", 1}, {ki, 1}})
+      .Lookup(L"ki9", {{ki, 1}});
+  TestTransliterator t(language);
+  ASSERT_EQ(WordsOf(t.Words(L"ki0ta", 4)),
+            Words({ki + taa, zero + ki + taa, taa + zero + kat,
+                   kat + zero + taa + zero}));
+  // The kept reading, then the pieced-together words.
+  EXPECT_EQ(t.Candidates(L"ki0ta"),
+            Words({taa + zero + kat, ki + zero + taa, kat + zero + taa}));
+  EXPECT_EQ(t.Candidates(L"ki1ta"),
+            Words({ki + one + taa, kat + one + taa}));
+  // A kept reading that equals a pieced-together one is not listed twice.
+  EXPECT_EQ(t.Candidates(L"ki'"), Words({ki + L"'", kat + L"'"}));
+  EXPECT_EQ(t.Candidates(L"ki9"),
+            Words({ki + W({0x0669}), kat + W({0x0669})}));
 }
 
 // Greek: kappa and alpha.
@@ -279,6 +351,16 @@ TEST_F(GreekTest, DigitsBecomeLettersWithTheNumeralSign) {
             Words({W({0x039A, kAlpha, 0x03DD, 0x0374})}));
 }
 
+TEST_F(GreekTest, OnlyLatinLettersDecideTheCase) {
+  // U+0161 has the low byte of "a" but is no letter: the typed K is the
+  // only letter, so the word counts as typed in capitals.
+  language_.Segment(LanguageBuilder::kSuffix, L"\x0161", 1,
+                    {{W({kAlpha}), 1.0f}});
+  TestTransliterator t(language_);
+  EXPECT_EQ(t.Candidates(L"k\x0161"), Words({W({kKappa, kAlpha})}));
+  EXPECT_EQ(t.Candidates(L"K\x0161"), Words({W({0x039A, 0x0391})}));
+}
+
 TEST_F(GreekTest, CaseIsNotChangedInTheCallersEntries) {
   TestTransliterator t(language_);
   Words out = {W({kAlpha})};
@@ -312,6 +394,51 @@ TEST(WordEndingTest, EndingsMustAgree) {
   TestTransliterator ar(HindiLike("ar"));
   EXPECT_TRUE(ar->CheckWordEnding(L"ky", sign_end));
   EXPECT_FALSE(ar->CheckWordEnding(L"ky", consonant_end));
+}
+
+// Units above U+00FF whose low byte is that of a Latin letter are no
+// letters to the word checks: U+0169 (low byte "i"), U+0965 ("e"), U+FF45
+// ("E"), U+0174 ("t"), U+0179 ("y"), U+0161 ("a").
+TEST(LatinLetterChecksTest, UnitsAboveLatinOneAreNoLetters) {
+  const std::wstring consonant_end = W({kKa, kTa});
+  const std::wstring vowel_end = W({kKa, kVowelA});
+  const std::wstring sign_end = W({kKa, kSignI});
+  LanguageBuilder hindi = HindiLike("hi");
+  TestTransliterator hi(hindi.PermitAllWords());
+
+  // Word endings: neither a vowel letter (a final consonant is fine) nor a
+  // consonant letter (a final vowel or vowel sign is fine).
+  for (const wchar_t* word :
+       {L"k\x0169", L"k\x0965", L"k\xFF45", L"k\x0179"}) {
+    EXPECT_TRUE(hi->CheckWordEnding(word, consonant_end)) << word[1];
+  }
+  for (const wchar_t* word : {L"k\x0174", L"k\x0179", L"k\x0161"}) {
+    EXPECT_TRUE(hi->CheckWordEnding(word, vowel_end)) << word[1];
+    EXPECT_TRUE(hi->CheckWordEnding(word, sign_end)) << word[1];
+  }
+
+  // First letters: a consonant does not agree with U+0174, a vowel not
+  // with U+0169, U+0179 or U+0161.
+  const ModelView& view = hi->view();
+  EXPECT_TRUE(view.IsValidWordForLanguage(consonant_end, L"tk"));
+  EXPECT_FALSE(view.IsValidWordForLanguage(consonant_end, L"\x0174k"));
+  EXPECT_TRUE(view.IsValidWordForLanguage(W({kVowelI, kTa}), L"it"));
+  for (const wchar_t* word : {L"\x0169t", L"\x0179t", L"\x0161t"}) {
+    EXPECT_FALSE(view.IsValidWordForLanguage(W({kVowelI, kTa}), word))
+        << word[0];
+  }
+
+  // The virama join between two English consonant letters: k|t joins,
+  // k|U+0174 does not.
+  LanguageBuilder arabic = HindiLike("ar");
+  arabic.Segment(LanguageBuilder::kSimple, L"k", 1, {{W({kKa}), 0.5f}})
+      .Segment(LanguageBuilder::kSuffix, L"t", 1, {{W({kTa}), 0.5f}})
+      .Segment(LanguageBuilder::kSuffix, L"\x0174", 1, {{W({kTa}), 0.5f}});
+  TestTransliterator ar(arabic);
+  EXPECT_EQ(WordSet(ar.Words(L"kt", 100)),
+            std::set<std::wstring>({consonant_end, W({kKa, kVirama, kTa})}));
+  EXPECT_EQ(WordSet(ar.Words(L"k\x0174", 100)),
+            std::set<std::wstring>({consonant_end}));
 }
 
 }  // namespace

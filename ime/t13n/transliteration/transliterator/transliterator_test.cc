@@ -356,9 +356,14 @@ TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
   EXPECT_EQ(t->LookupUserAccepted(L"NaMaste"), L"N");
   t->AddUserAccepted(L"Ghar", L"G", true);
   EXPECT_EQ(t->LookupUserAccepted(L"Ghar"), L"");  // stored upper-case
+  // Oldest first; words merged from a file go before the held ones.
+  t->MergeOlderUserAccepted({{L"ghar", L"H"}, {L"namaste", L"file"}});
+  EXPECT_EQ(t->LookupUserAccepted(L"ghar"), L"H");
+  EXPECT_EQ(t->LookupUserAccepted(L"namaste"), L"N");
   std::vector<std::pair<std::wstring, std::wstring>> pairs;
   t->ListUserAccepted(&pairs);
-  EXPECT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs, (std::vector<std::pair<std::wstring, std::wstring>>{
+                       {L"ghar", L"H"}, {L"namaste", L"N"}, {L"Ghar", L"G"}}));
   t->ClearUserAccepted();
   EXPECT_EQ(t->LookupUserAccepted(L"namaste"), L"");
 }

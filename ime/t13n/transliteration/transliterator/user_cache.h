@@ -2,6 +2,11 @@
 // committed for it. At most 2000 words are kept; when a new word would make
 // 2001 the word that entered first goes. Replacing the native word of a
 // word already there does not renew its place.
+//
+// The order of entry is what the user-cache file keeps: the cache is listed
+// oldest first, and a list read back from the file enters in that order, so
+// the word that goes first is still the oldest after any number of saves
+// and loads.
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 
@@ -31,8 +36,21 @@ class UserCache {
   // The native word recorded for exactly |key|; null when there is none.
   const std::wstring* Find(const std::wstring& key) const;
 
-  // Every (English, native) pair, in the map's own order.
-  void List(std::vector<std::pair<std::wstring, std::wstring>>* out) const;
+  using Entry = std::pair<std::wstring, std::wstring>;
+
+  // Every (English, native) pair appended to |out| in the order the words
+  // entered, the oldest (the next to go) first.
+  void List(std::vector<Entry>* out) const;
+
+  // Merges |older|, a list of (English, native) pairs oldest first, as words
+  // that entered before every word held here: the held words keep their
+  // native words and their order, and the words only |older| has are placed
+  // in front of them in its order (the first of a repeated word counts;
+  // keys are made as Add makes them). Then the oldest words go until at
+  // most 2000 remain. On an empty cache, and for at most 2000 pairs (all a
+  // file holds), this is the same as adding the pairs in order without
+  // overwriting.
+  void MergeOlder(const std::vector<Entry>& older);
 
   void Clear();
   size_t size() const { return words_.size(); }
