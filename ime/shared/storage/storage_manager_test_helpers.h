@@ -11,6 +11,7 @@
 
 #include "ime/shared/settings_interface.h"
 #include "ime/shared/settings_table.h"
+#include "ime/shared/testing/fake_settings.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/language_data_writer.h"
@@ -19,23 +20,7 @@ namespace ime_shared {
 namespace testing_helpers {
 
 // Integer settings in memory; the user cache is enabled unless set.
-class FakeSettings : public SettingsInterface {
- public:
-  uint32_t GetInt(int index) const override {
-    auto it = values_.find(index);
-    return it != values_.end() ? it->second : GetDefaultInt(index);
-  }
-  uint32_t GetDefaultInt(int index) const override {
-    return SettingsTable::IsIndex(index) ? SettingsTable::At(index).default_value
-                                         : 0;
-  }
-  void SetInt(int index, uint32_t value) override { values_[index] = value; }
-  std::wstring GetString(int index) const override { return std::wstring(); }
-  void SetString(int index, const std::wstring& text) override {}
-
- private:
-  std::map<int, uint32_t> values_;
-};
+using FakeSettings = ime_testing::FakeSettings;
 
 // Writes a small language's data file into "<data_path>\<language>".
 inline bool WriteLanguageFolder(const std::wstring& data_path,

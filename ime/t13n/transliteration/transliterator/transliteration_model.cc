@@ -2,11 +2,20 @@
 
 #include <utility>
 
+#include "ime/shared/flags.h"
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/transliterator/language_data.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 
 namespace ime_t13n {
+
+// The module's one command-line flag. Its record lives in this file, which
+// every user of the model links, so the static-library linker cannot drop
+// it. The module parses no command line, so it keeps its default.
+IME_DEFINE_BOOL_FLAG(
+    lookups_enabled, true,
+    L"ime\\t13n\\transliteration\\transliterator\\transliterator_data",
+    L"Whether to load the lookups data");
 
 namespace {
 
@@ -29,7 +38,7 @@ std::unique_ptr<Table> OrEmpty(std::unique_ptr<Table> table) {
 
 }  // namespace
 
-bool LookupsEnabled() { return true; }
+bool LookupsEnabled() { return FLAGS_lookups_enabled; }
 
 TransliterationModel::TransliterationModel(LanguageData& data)
     : TransliterationModel(data, LookupsEnabled()) {}

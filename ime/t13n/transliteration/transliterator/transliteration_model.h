@@ -27,8 +27,9 @@ typedef std::unordered_map<std::wstring, int64_t> LetterClassTable;
 // Native character -> the English letters that spell it.
 typedef std::unordered_map<std::wstring, std::wstring> KeyValueTable;
 
-// Whether the model takes the lookup table of whole words. The module
-// parses no command line, so the flag keeps its default.
+// Whether the model takes the lookup table of whole words: the value of the
+// flag lookups_enabled (default true). The module parses no command line,
+// so the flag keeps its default.
 bool LookupsEnabled();
 
 class TransliterationModel {
