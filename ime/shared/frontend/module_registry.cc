@@ -40,10 +40,15 @@ bool ModuleRegistry::Dispatch(FrontendInterface* frontend,
   return master != nullptr && master->Dispatch(command);
 }
 
-bool ModuleRegistry::AnyCurrentHandler(DWORD timeout_ms, bool* known) const {
+bool ModuleRegistry::AnyCurrentHandler(DWORD timeout_ms, bool* known,
+                                       FrontendInterface* frontend,
+                                       bool* others) const {
   ScopedMutexLock lock(&mutex_, timeout_ms);
   *known = lock.held();
   if (!lock.held()) return false;
+  if (others != nullptr) {
+    *others = masters_.size() > (masters_.count(frontend) != 0 ? 1u : 0u);
+  }
   for (const auto& entry : masters_) {
     if (entry.second->HasCurrentHandler()) return true;
   }

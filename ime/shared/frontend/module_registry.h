@@ -40,8 +40,11 @@ class ModuleRegistry {
   // front end is not registered, or when no handler took the command.
   bool Dispatch(FrontendInterface* frontend, const CommandInterface& command);
   // Whether any registered master has a current handler. |known| is false
-  // when the table could not be read within |timeout_ms|.
-  bool AnyCurrentHandler(DWORD timeout_ms, bool* known) const;
+  // when the table could not be read within |timeout_ms|; |others| (may be
+  // null) tells whether a master other than |frontend|'s is registered.
+  bool AnyCurrentHandler(DWORD timeout_ms, bool* known,
+                         FrontendInterface* frontend = nullptr,
+                         bool* others = nullptr) const;
 
   size_t size() const;
   // The table's mutex (tests hold it to see a busy table).

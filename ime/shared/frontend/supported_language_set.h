@@ -44,6 +44,8 @@ class SupportedLanguageSet {
   void SetSchemeMode(bool on) { scheme_mode_ = on; }
 
   uint32_t supported_mask() const { return supported_mask_; }
+  // The bound store; null until bound.
+  SettingsInterface* settings() const { return settings_; }
 
  private:
   SettingsInterface* settings_ = nullptr;

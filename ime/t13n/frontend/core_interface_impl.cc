@@ -8,6 +8,7 @@
 #include "ime/shared/frontend/supported_language_set.h"
 #include "ime/shared/storage/storage_manager.h"
 #include "ime/t13n/frontend/process_objects.h"
+#include "ime/t13n/frontend/t13n_engine.h"
 
 namespace ime_t13n {
 
@@ -77,11 +78,14 @@ bool CoreInterfaceImpl::Execute(const ime_shared::CommandInterface& command) {
   if (gated) gate.Release();
 
   // While no handler of the process is composing, let the dispatches
-  // still running elsewhere finish first. A busy table skips this.
+  // still running elsewhere finish first. A busy table skips this, and so
+  // does a process with no other engine: there is nothing to wait for.
   bool known = false;
-  if (registry_->AnyCurrentHandler(ime_shared::SharedExclusiveLock::kBarrierTimeoutMs,
-                                   &known) ||
-      !known) {
+  bool others = false;
+  if (registry_->AnyCurrentHandler(
+          ime_shared::SharedExclusiveLock::kBarrierTimeoutMs, &known,
+          frontend_, &others) ||
+      !known || !others) {
     return answer;
   }
   gate.PassExclusiveBarrier();
@@ -93,6 +97,7 @@ bool CoreInterfaceImpl::Execute(const ime_shared::CommandInterface& command) {
 ime_shared::CoreInterface* ime_shared::CoreInterface::Create(
     FrontendInterface* frontend, SettingsInterface* settings) {
   return ime_t13n::CoreInterfaceImpl::Create(
-      frontend, settings, ReadSupportedLanguageMask(), ime_t13n::HandlerMaker(),
+      frontend, settings, ReadSupportedLanguageMask(),
+      ime_t13n::DefaultHandlerMaker(),
       ime_t13n::CorePlaces::Process());
 }

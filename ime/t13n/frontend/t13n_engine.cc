@@ -8,6 +8,7 @@
 #include "ime/shared/logging.h"
 #include "ime/shared/product_registry.h"
 #include "ime/shared/settings.h"
+#include "ime/t13n/frontend/t13n_handler.h"
 
 namespace ime_t13n {
 
@@ -164,7 +165,11 @@ bool T13nEngine::ExecuteAndUpdate(const ime_shared::CommandInterface& command,
   return answer;
 }
 
-HandlerMaker DefaultHandlerMaker() { return HandlerMaker(); }
+HandlerMaker DefaultHandlerMaker() {
+  return []() -> T13nModuleHandler* {
+    return new T13nHandler(HandlerOptions::Product());
+  };
+}
 
 ime_shared::EngineInterface* CreateT13nEngine(
     ime_shared::ContextInterface* context) {
