@@ -352,6 +352,20 @@ TEST(HandlerCandidatesTest, AResizedPageLastsOneWord) {
   EXPECT_EQ(world.engine()->CandidateCount(), 5);
 }
 
+TEST(HandlerLanguageTest, ARefusedDataFileLeavesTheTypedTextAsTheCandidate) {
+  // A code of its own: the refused file must not meet a good one's mapping.
+  KeystrokeWorld::Options options;
+  options.code = "sa";
+  options.language_index = 16;
+  KeystrokeWorld world(options);
+  ASSERT_TRUE(world.DamageDataFile(std::string(4000000, 'x')));
+  world.Type(L"kam");
+  EXPECT_EQ(world.Page(), Texts{L"kam"});
+  world.Space();
+  EXPECT_EQ(world.results, Texts{L"kam "});
+  EXPECT_EQ(world.box.shown, 1);  // the loader's one box
+}
+
 TEST(HandlerLanguageTest, WithoutALanguageTheTypedTextIsTheCandidate) {
   KeystrokeWorld world;
   world.RemoveDataPath();

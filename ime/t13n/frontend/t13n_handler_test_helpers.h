@@ -235,6 +235,13 @@ class KeystrokeWorld {
     return ime_testing::WriteFileBytes(scheme_folder_ + L"\\" + name, bytes);
   }
   void RemoveDataPath() { data_key_.Delete(L"DataPath"); }
+  // Replaces the data file with |bytes|.
+  bool DamageDataFile(const std::string& bytes) {
+    return ime_testing::WriteFileBytes(
+        data_path_ + L"\\" + ime_shared::Utf8ToWide(options_.code) +
+            L"\\data.00000",
+        bytes);
+  }
 
   ime_testing::FakeSettings settings;
   RecordingReporter reporter;
