@@ -1,0 +1,122 @@
+#include "ime/shared/tsf/keyboard.h"
+
+namespace ime_shared {
+namespace tsf {
+
+namespace {
+
+bool IsPressed(const BYTE key_state[256], int virtual_key) {
+  return (key_state[virtual_key] & 0x80) != 0;
+}
+
+}  // namespace
+
+KeyEvent PackKeyEvent(WPARAM wparam, bool down, const BYTE key_state[256]) {
+  KeyEvent event = {0, 0, 0};
+  event.virtual_key = static_cast<uint16_t>(wparam & 0xFFFF);
+  WORD buffer[2] = {0, 0};
+  int produced = ::ToAscii(event.virtual_key, ::MapVirtualKeyW(event.virtual_key, 0),
+                           key_state, buffer, 0);
+  if (produced > 0 && buffer[0] < 0x80) event.character = buffer[0];
+  if (down) event.state |= KeyEvent::kDown;
+  if ((key_state[VK_CAPITAL] & 0x01) != 0) event.state |= KeyEvent::kCapsLock;
+  if (IsPressed(key_state, VK_SHIFT)) event.state |= KeyEvent::kShift;
+  if (IsPressed(key_state, VK_CONTROL)) event.state |= KeyEvent::kControl;
+  if (IsPressed(key_state, VK_MENU)) event.state |= KeyEvent::kAlt;
+  if (IsPressed(key_state, VK_LSHIFT)) event.state |= KeyEvent::kLeftShift;
+  if (IsPressed(key_state, VK_LCONTROL)) event.state |= KeyEvent::kLeftControl;
+  if (IsPressed(key_state, VK_RSHIFT)) event.state |= KeyEvent::kRightShift;
+  if (IsPressed(key_state, VK_RCONTROL)) event.state |= KeyEvent::kRightControl;
+  return event;
+}
+
+Keyboard::~Keyboard() { Unadvise(); }
+
+HRESULT Keyboard::Advise(ITfContext* context, EngineInterface* engine) {
+  Unadvise();
+  context_.Reset(context);
+  engine_ = engine;
+  return SinkAdvisor<ITfContextKeyEventSink>::Advise(context);
+}
+
+void Keyboard::Unadvise() {
+  SinkAdvisor<ITfContextKeyEventSink>::Unadvise();
+  context_.Reset();
+  engine_ = nullptr;
+  pending_ = PendingTest();
+}
+
+void Keyboard::set_enabled(bool enabled) {
+  enabled_ = enabled;
+  if (!enabled) pending_ = PendingTest();
+}
+
+STDMETHODIMP Keyboard::OnKeyDown(WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  return Handle(true, wparam, lparam, eaten);
+}
+
+STDMETHODIMP Keyboard::OnKeyUp(WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  return Handle(false, wparam, lparam, eaten);
+}
+
+STDMETHODIMP Keyboard::OnTestKeyDown(WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  return Test(true, wparam, lparam, eaten);
+}
+
+STDMETHODIMP Keyboard::OnTestKeyUp(WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  return Test(false, wparam, lparam, eaten);
+}
+
+bool Keyboard::MatchesPending(bool down, WPARAM wparam, LPARAM lparam) const {
+  return pending_.valid && pending_.down == down && pending_.wparam == wparam &&
+         pending_.lparam == lparam;
+}
+
+HRESULT Keyboard::Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  if (eaten == nullptr) return E_INVALIDARG;
+  *eaten = FALSE;
+  HRESULT result = base::GuardComCall([&]() -> HRESULT {
+    if (!enabled_ || engine_ == nullptr) {
+      pending_ = PendingTest();
+      return S_OK;
+    }
+    if (MatchesPending(down, wparam, lparam)) {
+      *eaten = pending_.eaten ? TRUE : FALSE;
+      return S_OK;
+    }
+    pending_ = PendingTest();
+    BYTE key_state[256];
+    if (!::GetKeyboardState(key_state)) return E_FAIL;
+    const bool answer = engine_->ProcessKey(PackKeyEvent(wparam, down, key_state));
+    pending_.valid = true;
+    pending_.down = down;
+    pending_.wparam = wparam;
+    pending_.lparam = lparam;
+    pending_.eaten = answer;
+    *eaten = answer ? TRUE : FALSE;
+    return S_OK;
+  });
+  // Whatever failed, the key goes to the application.
+  if (FAILED(result)) *eaten = FALSE;
+  return result;
+}
+
+HRESULT Keyboard::Handle(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  if (eaten == nullptr) return E_INVALIDARG;
+  HRESULT result = Test(down, wparam, lparam, eaten);
+  // This key is used up: the next test of the same key is a new key (an
+  // auto-repeated key arrives with the same key data).
+  pending_ = PendingTest();
+  if (FAILED(result) || !*eaten) return result;
+  result = base::GuardComCall([&]() -> HRESULT {
+    BYTE key_state[256];
+    if (!::GetKeyboardState(key_state)) return E_FAIL;
+    engine_->HandleKey(PackKeyEvent(wparam, down, key_state));
+    return S_OK;
+  });
+  if (FAILED(result)) *eaten = FALSE;
+  return result;
+}
+
+}  // namespace tsf
+}  // namespace ime_shared
