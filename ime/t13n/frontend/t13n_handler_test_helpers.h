@@ -82,8 +82,9 @@ inline LanguageBuilder KeystrokeLanguage(const std::string& code) {
 class KeystrokeWorld {
  public:
   struct Options {
-    std::string code = "ne";  // a language no other test loads
-    int language_index = 9;
+    // A language no other test maps from a file ("pa" is row 10).
+    std::string code = "pa";
+    int language_index = 10;
     LanguageBuilder (*language)(const std::string&) = &KeystrokeLanguage;
   };
 
