@@ -1,0 +1,11 @@
+// Resource ids of the dialogs built into the window layer's tests.
+#ifndef IME_SHARED_BASE_WINDOW_LAYER_TEST_RESOURCES_H_
+#define IME_SHARED_BASE_WINDOW_LAYER_TEST_RESOURCES_H_
+
+#define IDD_TEST_PLAIN 9001
+#define IDD_TEST_CONTROLS 9002
+#define IDC_TEST_LABEL 9101
+#define IDC_TEST_BUTTON 9102
+#define IDD_TEST_MISSING 9099
+
+#endif  // IME_SHARED_BASE_WINDOW_LAYER_TEST_RESOURCES_H_
