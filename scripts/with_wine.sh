@@ -34,4 +34,17 @@ wine64 wineboot -i >/dev/null 2>&1 || die "wineboot failed"
 # until the test's time-out.
 wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
   /v Debugger /d '' /f >/dev/null 2>&1 || true
+# Dialogs write in "MS Shell Dlg", which Wine maps to Tahoma; it holds no
+# Devanagari, which a dialog then shows as boxes, unless Lohit Devanagari
+# heads Tahoma's linked fonts. (Debian's wine has no Tahoma of its own: Lohit
+# Devanagari then becomes the dialog font itself, Latin letters and line
+# height included. Linked instead under the face Wine draws in Tahoma's
+# place, it would leave the dialogs' measures alone, but Wine does not join
+# the conjuncts of a linked font.)
+system_link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+tahoma_links=$(wine64 reg query "$system_link" /v Tahoma 2>/dev/null |
+  sed -n 's/^ *Tahoma *REG_MULTI_SZ *//p' | tr -d '\r' || true)
+wine64 reg add "$system_link" /v Tahoma /t REG_MULTI_SZ \
+  /d "Lohit-Devanagari.ttf,Lohit Devanagari${tahoma_links:+\\0$tahoma_links}" \
+  /f >/dev/null 2>&1 || true
 "$@"

@@ -1,0 +1,15 @@
+// Resource identifiers of the macros editor (macros_dialog.rc).
+#ifndef IME_T13N_MACROS_MACROS_RESOURCES_H_
+#define IME_T13N_MACROS_MACROS_RESOURCES_H_
+
+#define IDD_MACROS 102
+#define IDB_BLANK_IMAGE 103
+#define IDS_MACROS_TITLE 104
+
+#define IDC_MACRO_LIST 1004
+#define IDC_ADD_MACRO 1006
+#define IDC_REMOVE_MACROS 1007
+#define IDC_SAVE_MACROS 1009
+#define IDC_DISCARD_MACROS 1010
+
+#endif  // IME_T13N_MACROS_MACROS_RESOURCES_H_
