@@ -8,6 +8,7 @@
 #include "ime/shared/logging.h"
 #include "ime/shared/product_registry.h"
 #include "ime/shared/settings.h"
+#include "ime/t13n/frontend/soft_keyboard_tables.h"
 #include "ime/t13n/frontend/t13n_handler.h"
 
 namespace ime_t13n {
@@ -189,6 +190,9 @@ ime_shared::EngineInterface* CreateT13nEngine(
   try {
     std::unique_ptr<T13nEngine> engine(
         new T13nEngine(context, environment.settings));
+    // Every engine keeps the pickers of all languages: the language can
+    // change while the engine lives.
+    engine->soft_keyboard_layouts() = BuildSoftKeyboardLayouts();
     ime_shared::CoreInterface* core = CoreInterfaceImpl::Create(
         engine.get(), environment.settings, environment.supported_mask,
         environment.handler_maker, environment.places);
