@@ -139,8 +139,10 @@ TEST(ExpandableImageTest, DrawsCornersUnscaledAndStretchesTheRest) {
 TEST(ExpandableImageTest, MissingBitmapResourceLoadsNothing) {
   ExpandableImage image;
   image.Reset(MakeSkin(), kMargins);
-  // The test program carries no skins.
-  EXPECT_FALSE(image.Load(kCandidateBackgroundSkin));
+  // A bitmap the test program does not carry (it carries the windows'
+  // skins).
+  const SkinResource missing = {9999, {2, 3, 2, 3}};
+  EXPECT_FALSE(image.Load(missing));
   EXPECT_FALSE(image.IsLoaded());
   EXPECT_EQ(image.size().cx, 0);
   EXPECT_EQ(image.margins().left, 2);

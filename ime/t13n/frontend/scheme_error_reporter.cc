@@ -5,21 +5,28 @@
 #include <deque>
 #include <set>
 
-#include "ime/t13n/transliteration/transliterator/data_error_box.h"
+#include "ime/shared/logging.h"
+#include "ime/t13n/frontend/errors_dialog.h"
 
 namespace ime_t13n {
 
 namespace {
 
-// The title of the box that lists scheme errors.
-const wchar_t kSchemeErrorsTitle[] = L"Canonical Scheme Errors";
-
 SRWLOCK g_lock = SRWLOCK_INIT;
 std::set<std::wstring>* g_reported = nullptr;  // never freed: process-wide
 std::deque<std::wstring>* g_pending = nullptr;
+// An errors dialog is open: the next text waits for it to close.
+bool g_showing = false;
 
 void CALLBACK ShowPending(HWND, UINT, UINT_PTR timer, DWORD) {
   ::KillTimer(nullptr, timer);
+  ::AcquireSRWLockExclusive(&g_lock);
+  const bool busy = g_showing;
+  g_showing = true;
+  ::ReleaseSRWLockExclusive(&g_lock);
+  // A timer that fires inside the open dialog's message loop leaves its
+  // text queued: the loop below shows it once that dialog is closed.
+  if (busy) return;
   for (;;) {
     std::wstring text;
     ::AcquireSRWLockExclusive(&g_lock);
@@ -27,11 +34,16 @@ void CALLBACK ShowPending(HWND, UINT, UINT_PTR timer, DWORD) {
     if (any) {
       text = g_pending->front();
       g_pending->pop_front();
+    } else {
+      g_showing = false;
     }
     ::ReleaseSRWLockExclusive(&g_lock);
     if (!any) return;
-    SystemErrorBox()->Show(::GetActiveWindow(), text, kSchemeErrorsTitle,
-                           MB_OK | MB_ICONWARNING);
+    ErrorsDialog dialog(text);
+    if (dialog.DoModal(::GetActiveWindow()) == -1) {
+      ime_shared::LogMessage(__FILE__, __LINE__, ime_shared::LOG_ERROR).stream()
+          << "the scheme errors could not be shown";
+    }
   }
 }
 
@@ -43,7 +55,8 @@ class DeferredReporter : public SchemeErrorReporterInterface {
     g_pending->push_back(text);
     ::ReleaseSRWLockExclusive(&g_lock);
     // A thread timer fires from the thread's message loop, after the
-    // dispatch that read the files has returned.
+    // dispatch that read the files has returned; the dialog is owned by
+    // the window active then.
     ::SetTimer(nullptr, 0, 0, &ShowPending);
   }
 };
