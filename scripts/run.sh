@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: set-up and build every deliverable and the Hindi language
-# data file, say where they are, and type a few words into the input
-# method key by key (until it can be hosted in an application).
+# data file, say where they are, type a few words into the input method key
+# by key, then show the module in a Wine application: installed as a
+# keyboard layout, typed into through Wine's IMM32, and typed into where the
+# host plays IMM32's part (scripts/show-ime).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/common.sh"
@@ -15,3 +17,5 @@ done
 echo "Hindi language data file: $BUILD_DIR/data/hi/data.00000"
 echo "A few words typed key by key through the engine (composition, candidates, commit):"
 KELVANE_BUILT=1 bash "$here/type-words"
+echo "The input method in a Wine application (installed layout, typing through Wine's IMM32, and the host playing IMM32's part):"
+KELVANE_BUILT=1 bash "$here/show-ime"

@@ -1,5 +1,7 @@
 #include "ime/t13n/frontend/process_objects.h"
 
+#include <memory>
+
 #include "ime/shared/base/callbacks.h"
 #include "ime/shared/frontend/module_registry.h"
 #include "ime/shared/frontend/shared_exclusive_lock.h"
@@ -11,34 +13,43 @@ namespace ime_t13n {
 
 namespace {
 
-// Shuts the settings store down when the module unloads. It is defined
-// between the registry and the storage below, so that it runs after the
-// storage manager is gone (whose save reads the user-cache setting) and
-// before the registry goes.
-struct SettingsTeardown {
-  ~SettingsTeardown() { ime_shared::Settings::Shutdown(); }
-};
+// Made at load in this order: registry, storage, gate (objects of one
+// translation unit are made in the order of their definitions).
+std::unique_ptr<ime_shared::SharedModuleRegistry> g_module_registry(
+    new ime_shared::SharedModuleRegistry);
+std::unique_ptr<ime_shared::SharedStorage> g_shared_storage(
+    new ime_shared::SharedStorage(ime_shared::base::NewPermanentCallback(
+        &ime_shared::CreateStorageManager)));
+std::unique_ptr<ime_shared::SharedExclusiveLock> g_dispatch_gate(
+    new ime_shared::SharedExclusiveLock);
 
-// Objects of one translation unit are made in the order of their
-// definitions and destroyed in the reverse order: registry, storage, gate
-// at load; gate, storage (a live storage manager is deleted, saving the
-// user cache), settings store, registry at unload.
-ime_shared::SharedModuleRegistry g_module_registry;
-SettingsTeardown g_settings_teardown;
-ime_shared::SharedStorage g_shared_storage(
-    ime_shared::base::NewPermanentCallback(&ime_shared::CreateStorageManager));
-ime_shared::SharedExclusiveLock g_dispatch_gate;
+// Defined after the objects, so destroyed before them: a program that ends
+// without TearDownProcessObjects (a test program, a process whose module
+// was never unloaded by hand) gets the same order.
+struct TeardownAtExit {
+  ~TeardownAtExit() { TearDownProcessObjects(); }
+} g_teardown_at_exit;
 
 }  // namespace
 
 ime_shared::SharedModuleRegistry& ProcessModuleRegistry() {
-  return g_module_registry;
+  return *g_module_registry;
 }
 
-ime_shared::SharedStorage& ProcessSharedStorage() { return g_shared_storage; }
+ime_shared::SharedStorage& ProcessSharedStorage() { return *g_shared_storage; }
 
 ime_shared::SharedExclusiveLock& ProcessDispatchGate() {
-  return g_dispatch_gate;
+  return *g_dispatch_gate;
+}
+
+void TearDownProcessObjects() {
+  if (!g_module_registry) return;
+  g_dispatch_gate.reset();
+  // A live storage manager is deleted here, which saves the user cache: its
+  // save reads the user-cache setting, so the settings store goes after it.
+  g_shared_storage.reset();
+  ime_shared::Settings::Shutdown();
+  g_module_registry.reset();
 }
 
 }  // namespace ime_t13n

@@ -1,0 +1,216 @@
+// Times the built module as IMM32 drives it:
+//
+//   ime_bench LEXICON.tsv [MODULE]
+//
+// LoadLibraryW of the module (default: the one beside this program), then
+// ImeInquire and the first ImeSelect on a real input context (the engine,
+// its core and the installed language are made there) and the private
+// memory after it. Then every Latin word of the lexicon (the second column
+// of rows "Devanagari, Latin, count") is typed key by key, each key a
+// key-down and a release through ImeProcessKey and ImeToAsciiEx, and
+// committed with Space; the time of a keystroke is that of its key-down
+// (both calls), the release is reported apart. Then the same again with an IME UI window attached, its
+// messages relayed to the window, whose UI manager draws the candidate
+// window; that pass is skipped (ui_p99_us=0) when the module makes no UI
+// window. The last line is
+//   load_ms=F select_ms=F p50_us=F p99_us=F max_us=F ui_p99_us=F
+//   private_mb=F keystrokes=N
+// (one line). "DataPath" and "InstalledVersion" must be set.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ime/shared/base/imm_ddk.h"
+#include "ime/shared/testing/measurement.h"
+#include "ime/shared/testing/temp_dir.h"
+#include "ime/t13n/imm_host/module_driver.h"
+
+namespace {
+
+using ime_t13n::imm_host::DrivenContext;
+using ime_t13n::imm_host::KeyResult;
+using ime_t13n::imm_host::LoadedModule;
+
+double Percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(
+      values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
+  return values[index];
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(),
+                                          static_cast<int>(text.size()),
+                                          nullptr, 0);
+  std::wstring out(units, L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                        &out[0], units);
+  return out;
+}
+
+// The Latin words of the lexicon that the keys can type (letters only).
+std::vector<std::wstring> ReadWords(const std::string& text) {
+  std::vector<std::wstring> words;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    const size_t tab2 = line.find('\t', tab + 1);
+    std::wstring latin = Utf8ToWide(line.substr(
+        tab + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab - 1));
+    if (!latin.empty() && latin.back() == L'\r') latin.pop_back();
+    bool letters = !latin.empty();
+    for (wchar_t c : latin) letters = letters && c >= L'a' && c <= L'z';
+    if (letters) words.push_back(latin);
+  }
+  return words;
+}
+
+// The times of one pass, in microseconds: per keystroke its key-down
+// (ImeProcessKey and ImeToAsciiEx, and the relay of the messages to the UI
+// window), and apart the key-down's ImeProcessKey, its ImeToAsciiEx and the
+// release (both calls).
+struct PassTimes {
+  std::vector<double> key_downs;
+  std::vector<double> process_key;
+  std::vector<double> to_ascii;
+  std::vector<double> release;
+};
+
+// Relays one key's messages to the UI window, as the system's IME window
+// would.
+void Relay(const KeyResult& result, HWND ui_window) {
+  if (ui_window == nullptr) return;
+  for (const auto& message : result.messages) {
+    ::SendMessageW(ui_window, message.message, message.wparam,
+                   message.lparam);
+  }
+}
+
+// One pass over the words. With |ui_window| the messages of every key are
+// sent to it.
+PassTimes TypeWords(DrivenContext* context,
+                    const std::vector<std::wstring>& words, HWND ui_window) {
+  PassTimes times;
+  auto keystroke = [&](UINT virtual_key) {
+    const double start = ime_testing::Now();
+    double process_key_us = 0;
+    KeyResult down = context->Key(virtual_key, true, 10, &process_key_us);
+    Relay(down, ui_window);
+    const double released = ime_testing::Now();
+    KeyResult up = context->Key(virtual_key, false);
+    Relay(up, ui_window);
+    const double end = ime_testing::Now();
+    times.key_downs.push_back((released - start) * 1e6);
+    times.process_key.push_back(process_key_us);
+    times.to_ascii.push_back((released - start) * 1e6 - process_key_us);
+    times.release.push_back((end - released) * 1e6);
+  };
+  for (const std::wstring& word : words) {
+    for (wchar_t character : word) {
+      keystroke(ime_t13n::imm_host::VirtualKeyOf(character));
+    }
+    keystroke(VK_SPACE);
+  }
+  return times;
+}
+
+void PrintPart(const char* name, const std::vector<double>& values) {
+  std::printf("%s: p50_us=%.1f p99_us=%.1f\n", name, Percentile(values, 0.5),
+              Percentile(values, 0.99));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: ime_bench LEXICON.tsv [MODULE]\n");
+    return 2;
+  }
+  std::string text;
+  if (!ime_testing::ReadFileBytes(Utf8ToWide(argv[1]), &text)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 1;
+  }
+  const std::vector<std::wstring> words = ReadWords(text);
+  const std::wstring module_path =
+      argc > 2 ? Utf8ToWide(argv[2]) : ime_t13n::imm_host::ModuleBesideProgram();
+
+  LoadedModule module;
+  const double load_start = ime_testing::Now();
+  if (!module.Load(module_path)) {
+    std::fprintf(stderr, "cannot load the module\n");
+    return 1;
+  }
+  const double load_ms = (ime_testing::Now() - load_start) * 1e3;
+  const auto& exports = module.exports();
+  IMEINFO info;
+  wchar_t ui_class[16] = {};
+  if (!exports.ImeInquire(&info, ui_class, 0)) {
+    std::fprintf(stderr, "ImeInquire failed\n");
+    return 1;
+  }
+
+  HIMC himc = ::ImmCreateContext();
+  const double select_start = ime_testing::Now();
+  if (himc == nullptr || !exports.ImeSelect(himc, TRUE)) {
+    std::fprintf(stderr,
+                 "ImeSelect failed (\"InstalledVersion\" and \"DataPath\" "
+                 "must be set)\n");
+    return 1;
+  }
+  const double select_ms = (ime_testing::Now() - select_start) * 1e3;
+  const double private_mb =
+      static_cast<double>(ime_testing::PrivateBytes()) / (1024.0 * 1024.0);
+
+  DrivenContext context(exports, himc);
+  context.Type(L"namaste ");
+  if (context.CompositionString(GCS_RESULTSTR).empty()) {
+    std::fprintf(stderr, "the module commits nothing: no language?\n");
+    return 1;
+  }
+  const PassTimes pass = TypeWords(&context, words, nullptr);
+  const std::vector<double>& times = pass.key_downs;
+
+  // The same with the module's UI window, when it makes one.
+  std::vector<double> ui_times;
+  HWND ui_window = ::CreateWindowExW(0, ui_class, L"", WS_POPUP | WS_DISABLED,
+                                     0, 0, 0, 0, nullptr, nullptr,
+                                     module.handle(), nullptr);
+  if (ui_window != nullptr) {
+    ::SetWindowLongPtrW(ui_window, IMMGWLP_IMC, reinterpret_cast<LONG_PTR>(himc));
+    ::SendMessageW(ui_window, WM_IME_SELECT, TRUE, 0);
+    ::SendMessageW(ui_window, WM_IME_SETCONTEXT, TRUE,
+                   static_cast<LPARAM>(ISC_SHOWUIALL));
+    ui_times = TypeWords(&context, words, ui_window).key_downs;
+    ::DestroyWindow(ui_window);
+  } else {
+    std::printf("no IME UI window: the module refused it\n");
+  }
+
+  exports.ImeSelect(himc, FALSE);
+  ::ImmDestroyContext(himc);
+  exports.ImeDestroy(0);
+  module.Free();
+
+  std::printf("words=%zu\n", words.size());
+  PrintPart("key-down ImeProcessKey", pass.process_key);
+  PrintPart("key-down ImeToAsciiEx", pass.to_ascii);
+  PrintPart("release (both calls)", pass.release);
+  std::printf(
+      "load_ms=%.1f select_ms=%.1f p50_us=%.1f p99_us=%.1f max_us=%.1f "
+      "ui_p99_us=%.1f private_mb=%.1f keystrokes=%zu\n",
+      load_ms, select_ms, Percentile(times, 0.5), Percentile(times, 0.99),
+      times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()),
+      Percentile(ui_times, 0.99), private_mb, times.size());
+  return 0;
+}

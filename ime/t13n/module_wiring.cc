@@ -1,0 +1,43 @@
+#include "ime/t13n/module_wiring.h"
+
+#include "ime/shared/frontend/frontend_interfaces.h"
+#include "ime/shared/frontend/ui_manager_interface.h"
+#include "ime/shared/imm/context_map.h"
+#include "ime/shared/imm/ime_exports.h"
+#include "ime/shared/imm/ui_window.h"
+#include "ime/t13n/frontend/process_objects.h"
+#include "ime/t13n/frontend/t13n_engine.h"
+#include "ime/t13n/frontend/ui_manager.h"
+
+namespace ime_t13n {
+
+namespace {
+
+ime_shared::EngineInterface* MakeEngine(ime_shared::ContextInterface* context) {
+  return CreateT13nEngine(context);
+}
+
+// The UI manager of a new IME UI window; null (the window is then refused)
+// when the product is not installed.
+ime_shared::UIManagerInterface* MakeUIManager(HWND window) {
+  return CreateUIManager(window);
+}
+
+}  // namespace
+
+void InstallModuleFactories() {
+  ime_shared::imm::SetEngineFactory(&MakeEngine);
+  ime_shared::imm::ImeUIWindow::SetUIManagerFactory(&MakeUIManager);
+}
+
+void UnloadModule(bool process_terminating) {
+  ime_shared::imm::SetEngineFactory(nullptr);
+  ime_shared::imm::ImeUIWindow::SetUIManagerFactory(nullptr);
+  if (!process_terminating) {
+    ime_shared::imm::ImeUIWindow::DetachAllUIManagers();
+  }
+  ime_shared::imm::ContextMap::Instance().Destroy();
+  TearDownProcessObjects();
+}
+
+}  // namespace ime_t13n

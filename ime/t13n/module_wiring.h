@@ -1,0 +1,24 @@
+// What the input-method module wires together at load and takes apart at
+// unload: the factories of the IMM32 side (the engine of a new input context,
+// the UI manager of a new IME UI window) and the one unload order of the
+// module's objects.
+#ifndef IME_T13N_MODULE_WIRING_H_
+#define IME_T13N_MODULE_WIRING_H_
+
+namespace ime_t13n {
+
+// Gives ImeSelect the transliteration engine's factory (CreateT13nEngine)
+// and the IME UI window the UI manager's factory.
+void InstallModuleFactories();
+
+// The module's unload, in this order: the factories are taken back (nothing
+// new is made); the UI managers of live IME UI windows let go of their
+// contexts (not when the process is ending: their windows may be gone);
+// every input context is deleted with its engine; then the start-up objects
+// are torn down (TearDownProcessObjects: dispatch gate, shared storage with
+// the user cache saved, settings store, module registry).
+void UnloadModule(bool process_terminating);
+
+}  // namespace ime_t13n
+
+#endif  // IME_T13N_MODULE_WIRING_H_
