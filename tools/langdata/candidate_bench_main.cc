@@ -7,10 +7,11 @@
 // prefix: Transliterator::GetCandidates per keystroke, and
 // Suggest::GetSuggestions for the first two candidates of each prefix (the
 // handler's completions, at most 7 for a page of 5). Private memory is read
-// right after Init. The last line is
-//   init_ms=F p50_us=F p99_us=F max_us=F suggest_p99_us=F private_mb=F
-//   keystrokes=N
-// (one line).
+// right after Init. A table of the keystroke times by the length of the
+// typed prefix comes first; the last line is
+//   init_ms=F p50_us=F p99_us=F max_us=F p99_long_us=F suggest_p99_us=F
+//   private_mb=F keystrokes=N
+// (one line), p99_long_us over the prefixes of 10 letters and more.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ int main(int argc, char** argv) {
   if (suggest != nullptr) suggest->SetMaxResults(7);
 
   std::vector<double> keystroke_us;
+  // Long words are where typing feels slow.
+  constexpr size_t kLongPrefix = 10;
+  std::vector<double> long_us;
   std::vector<double> suggest_us;
   // Keystroke times by the length of the typed prefix, to show where the
   // time goes.
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
       keystroke_us.push_back(1e6 * (ime_testing::Now() - t));
       if (by_length.size() <= length) by_length.resize(length + 1);
       by_length[length].push_back(keystroke_us.back());
+      if (length >= kLongPrefix) long_us.push_back(keystroke_us.back());
       if (suggest == nullptr) continue;
       words.assign(candidates.begin(),
                    candidates.begin() + std::min<size_t>(2, candidates.size()));
@@ -86,10 +91,12 @@ int main(int argc, char** argv) {
   const double p50 = langdata::Percentile(&keystroke_us, 0.50);
   const double p99 = langdata::Percentile(&keystroke_us, 0.99);
   const double max = keystroke_us.empty() ? 0.0 : keystroke_us.back();
+  const double p99_long = langdata::Percentile(&long_us, 0.99);
   const double suggest_p99 = langdata::Percentile(&suggest_us, 0.99);
   std::printf("init_ms=%.1f p50_us=%.1f p99_us=%.1f max_us=%.1f "
-              "suggest_p99_us=%.1f private_mb=%.1f keystrokes=%zu\n",
-              1000 * init_seconds, p50, p99, max, suggest_p99, private_mb,
-              keystrokes);
+              "p99_long_us=%.1f suggest_p99_us=%.1f private_mb=%.1f "
+              "keystrokes=%zu\n",
+              1000 * init_seconds, p50, p99, max, p99_long, suggest_p99,
+              private_mb, keystrokes);
   return 0;
 }

@@ -5,6 +5,7 @@
 // product key's values).
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -20,6 +21,9 @@
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/t13n/transliteration/transliterator/transliterator_reference_test_helpers.h"
+#include "ime/shared/testing/temp_dir.h"
+#include "tools/langdata/candidate_evaluation.h"
 
 namespace langdata {
 namespace {
@@ -182,6 +186,81 @@ TEST_F(HindiDataFileTest, CandidatesKeepEveryPieceAndSeparatorInOrder) {
     }
   }
 }
+
+// Every prefix of every word of the lexicon's dev split, typed letter by
+// letter into one transliterator as the input method does, gets exactly
+// the candidates (and, for the whole word, the scored transliterations)
+// that the plain computation gives: the transliterator's shortcuts (first
+// segments kept from keystroke to keystroke, readings put in order only as
+// far as they are read, dictionary lookups that stop at the first missing
+// letter) change nothing. The rows are shared out among a few test cases,
+// which run in parallel.
+constexpr int kEqualityShards = 8;
+
+class CandidateEqualityTest : public HindiDataFileTest,
+                              public ::testing::WithParamInterface<int> {};
+
+TEST_P(CandidateEqualityTest, EveryDevPrefixGetsThePlainComputationsCandidates) {
+  ASSERT_NE(nullptr, transliterator_);
+  std::string text;
+  ASSERT_TRUE(ime_testing::ReadFileBytes(
+      ime_shared::Utf8ToWide(KELVANE_DEV_LEXICON), &text))
+      << KELVANE_DEV_LEXICON;
+  const std::vector<LexiconRow> rows = ParseLexicon(text);
+  ASSERT_GT(rows.size(), 4000u);
+
+  ime_t13n::testing_helpers::ReferenceTransliterator reference(
+      *transliterator_);
+  // The plain computation keeps nothing between calls: a prefix shared by
+  // several words is computed once.
+  std::map<std::wstring, std::vector<ime_t13n::ScoredWord>> expected;
+  auto words_of = [](const std::vector<ime_t13n::ScoredWord>& scored) {
+    std::vector<std::wstring> words;
+    for (const auto& w : scored) words.push_back(w.word);
+    return words;
+  };
+  size_t prefixes = 0;
+  int mismatches = 0;
+  for (size_t r = GetParam(); r < rows.size(); r += kEqualityShards) {
+    const std::wstring& latin = rows[r].latin;
+    for (size_t length = 1; length <= latin.size(); ++length) {
+      const std::wstring typed = latin.substr(0, length);
+      auto it = expected.find(typed);
+      if (it == expected.end()) {
+        it = expected.emplace(typed, reference.Transliterate(
+                                         typed, ime_t13n::Transliterator::
+                                                    kCandidateCount))
+                 .first;
+      }
+      std::vector<std::wstring> candidates;
+      transliterator_->GetCandidates(typed, &candidates);
+      ++prefixes;
+      if (candidates != words_of(it->second) && ++mismatches <= 5) {
+        ADD_FAILURE() << "candidates of " << ime_shared::WideToUtf8(typed);
+      }
+    }
+    // The whole word with five results, scores included.
+    std::vector<ime_t13n::ScoredWord> scored;
+    transliterator_->Transliterate(latin, 5,
+                                   ime_t13n::Transliterator::kDefaultBeam,
+                                   &scored, nullptr);
+    const std::vector<ime_t13n::ScoredWord> plain =
+        reference.Transliterate(latin, 5);
+    bool same = scored.size() == plain.size();
+    for (size_t i = 0; same && i < scored.size(); ++i) {
+      same = scored[i].word == plain[i].word &&
+             scored[i].score == plain[i].score;
+    }
+    if (!same && ++mismatches <= 5) {
+      ADD_FAILURE() << "transliterations of " << ime_shared::WideToUtf8(latin);
+    }
+  }
+  EXPECT_EQ(0, mismatches);
+  EXPECT_GT(prefixes, 3000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shards, CandidateEqualityTest,
+                         ::testing::Range(0, kEqualityShards));
 
 }  // namespace
 }  // namespace langdata

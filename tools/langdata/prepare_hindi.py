@@ -72,12 +72,17 @@ PARAMS = {
     "dict_scale": 100.0,
     "dict_base": 100.0,
     "dict_fallback": 40.0,
+    # Above 0: base + scale x (1 + frequency) ^ power instead of the log2.
+    "dict_power": 0.0,
     # Lookups: a Latin spelling of a word is kept when this many people typed
     # it that way (a consensus spelling; a lookup outranks the segments).
     "lookup_min_count": 3,
     # A letter joins the class of a consonant when it spells it this often.
     "class_share": 0.04,
     "alignment_iterations": 6,
+    "rule_scale": 1,
+    # Anusvara spellings for the rule-based conversion (NASAL_FOLLOWERS).
+    "nasal_mappings": 1,
 }
 
 LATIN_WORD = re.compile(r"^[a-z]+$")
@@ -256,8 +261,13 @@ def build_characters(used_chars, counts, map_spellings, matras):
             observed = [s for s, _ in combined[ch].most_common()
                         if owner.get(s, (None,))[0] == ch and
                         _sounds_like(ch, s)]
-            spellings = observed + [s for s in map_spellings.get(ch, [])
-                                    if s not in observed and s not in owner]
+            # A letter nobody typed in the lexicon (the vocalic RR or LL)
+            # gets no spelling of its own: the rule-based conversion would
+            # turn common letter pairs into it.
+            spellings = observed
+            if observed or cls != dv.VOWEL:
+                spellings = observed + [s for s in map_spellings.get(ch, [])
+                                        if s not in observed and s not in owner]
         itrans = (map_spellings.get(ch) or [""])[0]
         matra = None
         if cls == dv.VOWEL:
@@ -294,6 +304,31 @@ def _sounds_like(ch, spelling):
     return True
 
 
+# Consonants after which a typed n (m before the labials) is written as the
+# anusvara, as Hindi spells nearly always (ant, angrez, ambar): the
+# rule-based conversion gets them as one piece.
+NASAL_FOLLOWERS = "\u0915\u0916\u0917\u0918\u091a\u091b\u091c\u091d" \
+    "\u091f\u0920\u0921\u0922\u0924\u0925\u0926\u0927\u0936\u0937\u0938"
+LABIALS = "\u092a\u092b\u092c\u092d"
+
+
+def nasal_mappings(records):
+    """(anusvara + consonant, spellings) for every spelling of the
+    consonants above, after n (and after m for the labials)."""
+    result = []
+    for ch, cls, _, _, spellings, _ in records:
+        if len(ch) != 1 or cls != dv.CONSONANT or not spellings:
+            continue
+        typed = []
+        if ch in NASAL_FOLLOWERS or ch in LABIALS:
+            typed += ["n" + s for s in spellings]
+        if ch in LABIALS:
+            typed += ["m" + s for s in spellings]
+        if typed:
+            result.append((dv.ANUSVARA + ch, typed))
+    return result
+
+
 # Conjuncts that are typed as one sound.
 SPECIAL_MAPPINGS = [
     ("\u0915\u094d\u0937", ["ksh", "x", "ksha"]),
@@ -306,8 +341,9 @@ SPECIAL_MAPPINGS = [
 # ---------------------------------------------------------------- section 2
 
 
-def rule_counts(words):
-    """Counts over the word types of the cleaned word list."""
+def rule_counts(words, scale=1):
+    """Counts over the word types of the cleaned word list, times |scale|:
+    the word checks want fixed least counts, which a larger scale lowers."""
     pairs = collections.Counter()
     class_pairs = collections.Counter()
     positions = {"b": collections.Counter(), "m": collections.Counter(),
@@ -324,12 +360,12 @@ def rule_counts(words):
             class_pairs[classes[i - 1] + "\t" + classes[i]] += 1
     rules = []
     for key, n in sorted(pairs.items()):
-        rules.append((0, key, n))
+        rules.append((0, key, n * scale))
     for key, n in sorted(class_pairs.items()):
-        rules.append((1, key, n))
+        rules.append((1, key, n * scale))
     for pos in "bme":
         for ch, n in sorted(positions[pos].items()):
-            rules.append((3, pos + "\t" + ch, n))
+            rules.append((3, pos + "\t" + ch, n * scale))
     return rules
 
 
@@ -495,7 +531,10 @@ def build_dictionary(train, freq, lists, params):
     for w in sorted(sources):
         if len(w) > 255:
             continue
-        if w in freq:
+        if w in freq and params["dict_power"] > 0:
+            score = params["dict_base"] + params["dict_scale"] * \
+                (1 + freq[w]) ** params["dict_power"]
+        elif w in freq:
             score = params["dict_base"] + params["dict_scale"] * math.log2(1 + freq[w])
         else:
             score = params["dict_fallback"] * (1 + sources[w])
@@ -513,7 +552,7 @@ def clean_field(text):
 
 
 def write_output(path, language, records, rules, lookups, classes, segments,
-                 key_values, dictionary):
+                 key_values, dictionary, params):
     tmp = path + ".partial"
     with open(tmp, "w", encoding="utf-8", newline="\n") as f:
         f.write("# %s\n" % LICENCE_NOTE)
@@ -523,7 +562,10 @@ def write_output(path, language, records, rules, lookups, classes, segments,
             f.write("character\t%s\t%d\t%d\t%s\t%s\t%s\t%s\n" % (
                 ch, cls, ord(ch[0]), name, itrans or "-", ", ".join(spellings),
                 "-" if matra is None else ("=" + matra)))
-        for native, spellings in SPECIAL_MAPPINGS:
+        specials = list(SPECIAL_MAPPINGS)
+        if params["nasal_mappings"]:
+            specials += nasal_mappings(records)
+        for native, spellings in specials:
             f.write("special\t%s\t%s\n" % (native, ", ".join(spellings)))
         for rule, key, n in rules:
             f.write("rule\t%d\t%s\t%d\n" % (rule, key, n))
@@ -582,7 +624,7 @@ def write_prepared(inputs, params, output):
                 ("virama", dv.VIRAMA), ("indic_char_bytes", "3"),
                 ("vowel_matra_difference", "56"),
                 ("end_words_with_virama", "0")]
-    rules = rule_counts(words)
+    rules = rule_counts(words, params["rule_scale"])
     single, several = build_lookups(train, params)
     classes = build_classes(counts, records, params)
     segments = build_segments(inputs["aligned"], train, params)
@@ -594,7 +636,7 @@ def write_prepared(inputs, params, output):
                                  len(dictionary)))
     write_output(output, language, records, rules,
                  [(3, single), (5, several)], classes, segments, key_values,
-                 dictionary)
+                 dictionary, params)
 
 
 def main():

@@ -1,41 +1,65 @@
 #include "ime/t13n/transliteration/transliterator/native_score_map.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace ime_t13n {
 
 namespace {
 
-constexpr size_t kInitialSlots = 64;
+constexpr int kInitialSlotBits = 6;
 
 }  // namespace
+
+HashedText HashedText::Of(const wchar_t* text, size_t length) {
+  HashedText hashed{text, static_cast<uint32_t>(length), 0, 1};
+  for (size_t i = 0; i < length; ++i) {
+    hashed.hash = hashed.hash * kHashBase + static_cast<uint16_t>(text[i]);
+    hashed.power *= kHashBase;
+  }
+  return hashed;
+}
 
 void NativeScoreMap::Clear() {
   keys_.clear();
   entries_.clear();
-  std::fill(slots_.begin(), slots_.end(), 0);
-}
-
-uint32_t NativeScoreMap::Hash(const wchar_t* key, size_t length) {
-  // FNV-1a over the units.
-  uint32_t hash = 2166136261u;
-  for (size_t i = 0; i < length; ++i) {
-    hash ^= static_cast<uint16_t>(key[i]);
-    hash *= 16777619u;
+  if (++generation_ == 0x10000) {
+    std::fill(slots_.begin(), slots_.end(), 0);
+    generation_ = 1;
   }
-  return hash;
 }
 
-size_t NativeScoreMap::Probe(const wchar_t* key, size_t length,
-                             uint32_t hash) const {
+size_t NativeScoreMap::SlotOf(uint64_t hash) const {
+  // The high bits of a multiplicative mix: the low bits of a polynomial
+  // hash depend on the low bits of the units alone.
+  return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >>
+                             (64 - slot_bits_));
+}
+
+bool NativeScoreMap::KeyEquals(const Entry& entry, const HashedText* parts,
+                               int count) const {
+  const wchar_t* stored = keys_.data() + entry.offset;
+  for (int p = 0; p < count; ++p) {
+    const wchar_t* text = parts[p].text;
+    for (uint32_t i = 0; i < parts[p].length; ++i) {
+      if (*stored++ != text[i]) return false;
+    }
+  }
+  return true;
+}
+
+size_t NativeScoreMap::Probe(const HashedText* parts, int count,
+                             const HashedText& combined) const {
   const size_t mask = slots_.size() - 1;
-  size_t slot = hash & mask;
-  while (slots_[slot] != 0) {
-    const Entry& entry = entries_[slots_[slot] - 1];
-    if (entry.hash == hash && entry.length == length &&
-        std::wmemcmp(keys_.data() + entry.offset, key, length) == 0) {
-      break;
+  const uint64_t tag = combined.hash >> 48;
+  size_t slot = SlotOf(combined.hash);
+  while (SlotUsed(slots_[slot])) {
+    const uint64_t value = slots_[slot];
+    if (((value >> 32) & 0xFFFF) == tag) {
+      const Entry& entry = entries_[static_cast<uint32_t>(value) - 1];
+      if (entry.hash == combined.hash && entry.length == combined.length &&
+          KeyEquals(entry, parts, count)) {
+        break;
+      }
     }
     slot = (slot + 1) & mask;
   }
@@ -43,43 +67,64 @@ size_t NativeScoreMap::Probe(const wchar_t* key, size_t length,
 }
 
 void NativeScoreMap::Rehash(size_t slot_count) {
-  slots_.assign(slot_count, 0);
-  const size_t mask = slot_count - 1;
+  if (slot_count == slots_.size() && ++generation_ < 0x10000) {
+    // The same table again: a new generation frees every slot.
+  } else {
+    slot_bits_ = 0;
+    while ((size_t{1} << slot_bits_) < slot_count) ++slot_bits_;
+    slots_.assign(size_t{1} << slot_bits_, 0);
+    generation_ = 1;
+  }
+  const size_t mask = slots_.size() - 1;
   for (size_t i = 0; i < entries_.size(); ++i) {
-    size_t slot = entries_[i].hash & mask;
-    while (slots_[slot] != 0) slot = (slot + 1) & mask;
-    slots_[slot] = static_cast<uint32_t>(i + 1);
+    size_t slot = SlotOf(entries_[i].hash);
+    while (SlotUsed(slots_[slot])) slot = (slot + 1) & mask;
+    slots_[slot] = MakeSlot(generation_, entries_[i].hash, i);
   }
 }
 
 float NativeScoreMap::Add(const wchar_t* key, size_t length, float delta) {
-  if (slots_.empty()) Rehash(kInitialSlots);
-  const uint32_t hash = Hash(key, length);
-  size_t slot = Probe(key, length, hash);
-  if (slots_[slot] != 0) {
-    return entries_[slots_[slot] - 1].score += delta;
+  const HashedText whole = HashedText::Of(key, length);
+  return AddJoined(&whole, 1, whole, delta);
+}
+
+float NativeScoreMap::AddJoined(const HashedText* parts, int count,
+                                const HashedText& combined, float delta) {
+  if (slots_.empty()) Rehash(size_t{1} << kInitialSlotBits);
+  size_t slot = Probe(parts, count, combined);
+  if (SlotUsed(slots_[slot])) {
+    return entries_[static_cast<uint32_t>(slots_[slot]) - 1].score += delta;
   }
   // Keep the table at most half full.
   if ((entries_.size() + 1) * 2 > slots_.size()) {
     Rehash(slots_.size() * 2);
-    slot = Probe(key, length, hash);
+    slot = Probe(parts, count, combined);
   }
   Entry entry;
   entry.offset = static_cast<uint32_t>(keys_.size());
-  entry.length = static_cast<uint32_t>(length);
-  entry.hash = hash;
+  entry.length = combined.length;
+  entry.hash = combined.hash;
+  entry.power = combined.power;
   entry.score = 0.0f + delta;
-  keys_.insert(keys_.end(), key, key + length);
+  // Unit by unit: the pieces are a few units long.
+  for (int p = 0; p < count; ++p) {
+    for (uint32_t i = 0; i < parts[p].length; ++i) {
+      keys_.push_back(parts[p].text[i]);
+    }
+  }
+  slots_[slot] = MakeSlot(generation_, combined.hash, entries_.size());
   entries_.push_back(entry);
-  slots_[slot] = static_cast<uint32_t>(entries_.size());
   return entry.score;
 }
 
 const NativeScoreMap::Entry* NativeScoreMap::Find(const wchar_t* key,
                                                   size_t length) const {
   if (slots_.empty()) return nullptr;
-  const size_t slot = Probe(key, length, Hash(key, length));
-  return slots_[slot] != 0 ? &entries_[slots_[slot] - 1] : nullptr;
+  const HashedText whole = HashedText::Of(key, length);
+  const size_t slot = Probe(&whole, 1, whole);
+  return SlotUsed(slots_[slot])
+             ? &entries_[static_cast<uint32_t>(slots_[slot]) - 1]
+             : nullptr;
 }
 
 void NativeScoreMap::EraseBelow(float bottom) {

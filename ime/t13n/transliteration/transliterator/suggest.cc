@@ -56,15 +56,21 @@ void CharCodeTable::Assign(const uint8_t* characters, const uint8_t* codes,
     characters_[i] = ReadUnit(characters + 2 * i);
     reverse_[i] = ReadUnit(reverse + 2 * i);
   }
+  // Every unit's code as the search gives it, whatever order the file's
+  // characters are in.
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    direct_[unit] = Search(static_cast<wchar_t>(unit));
+  }
 }
 
 void CharCodeTable::Clear() {
   characters_.clear();
   codes_.clear();
   reverse_.clear();
+  std::fill(direct_.begin(), direct_.end(), 0);
 }
 
-uint8_t CharCodeTable::Encode(wchar_t unit) const {
+uint8_t CharCodeTable::Search(wchar_t unit) const {
   if (characters_.empty()) return 0;
   const auto it =
       std::lower_bound(characters_.begin(), characters_.end(), unit);
@@ -118,6 +124,8 @@ Suggest::Suggest() = default;
 Suggest::~Suggest() = default;
 
 void Suggest::Reset() {
+  first_byte_start_.clear();
+  second_byte_start_.clear();
   coded_text_ = nullptr;
   entries_ = nullptr;
   entry_count_ = 0;
@@ -166,6 +174,35 @@ bool Suggest::Init(const uint8_t* section, size_t available,
   coded_text_ = text;
   entry_count_ = static_cast<int32_t>(f);
   text_size_ = static_cast<uint32_t>(g);
+  first_byte_start_.assign(258, entry_count_);
+  for (int key = 0; key < 258; ++key) {
+    int32_t low = 0;
+    int32_t high = entry_count_;
+    while (low < high) {
+      const int32_t middle = low + (high - low) / 2;
+      if (KeyAt(middle, 0) < key) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    first_byte_start_[key] = low;
+  }
+  if (n <= 0xFF) {
+    // One pass over the entries: within the entries of one first code the
+    // keys at depth 1 rise.
+    second_byte_start_.assign(258 * n, 0);
+    for (uint32_t code = 0; code < n; ++code) {
+      int32_t* starts = second_byte_start_.data() + 258 * code;
+      const int32_t group_end = first_byte_start_[code + 2];
+      int next_key = 0;
+      for (int32_t i = first_byte_start_[code + 1]; i < group_end; ++i) {
+        const int key = KeyAt(i, 1);
+        while (next_key <= key) starts[next_key++] = i;
+      }
+      while (next_key < 258) starts[next_key++] = group_end;
+    }
+  }
   *section_size = static_cast<size_t>(end);
   return true;
 }
@@ -223,22 +260,102 @@ void Suggest::FindPrefixRange(const std::string& coded_prefix, int32_t* first,
   *count = end - begin;
 }
 
-float Suggest::GetScore(const std::wstring& word) const {
-  const std::string coded = code_table_.EncodeWord(word);
-  int32_t first = 0;
-  int32_t count = 0;
-  FindPrefixRange(coded, &first, &count);
-  if (count == 0) return 0.0f;
-  if (EntryAt(first).length == coded.size()) {
-    return static_cast<float>(EntryAt(first).score);
+int Suggest::KeyAt(int32_t index, uint32_t depth) const {
+  const uint32_t position = ReadU32(entries_ + SuggestEntry::kSize * index);
+  if ((position >> 24) <= depth) return 0;
+  return coded_text_[(position & SuggestEntry::kMaxTextOffset) + depth] + 1;
+}
+
+void Suggest::Narrow(uint32_t depth, uint8_t code, int32_t* first,
+                     int32_t* end) const {
+  const int low_key = code + 1;
+  int32_t low = *first;
+  int32_t high = *end;
+  while (low < high) {
+    const int32_t middle = low + (high - low) / 2;
+    if (KeyAt(middle, depth) < low_key) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
   }
+  *first = low;
+  high = *end;
+  while (low < high) {
+    const int32_t middle = low + (high - low) / 2;
+    if (KeyAt(middle, depth) <= low_key) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  *end = low;
+}
+
+float Suggest::GetScore(const std::wstring& word) const {
+  return GetScore(word.data(), word.size());
+}
+
+float Suggest::GetScore(const wchar_t* word, size_t length) const {
+  int32_t first = 0;
+  int32_t end = 0;
+  PrefixRange(word, length, &first, &end);
+  return ScoreOfRange(first, end, length);
+}
+
+// The entries that begin with the word are found by narrowing the range
+// one code at a time: the first code through a table, and a word that no
+// entry begins with is known as soon as the range is empty, which is what
+// most readings of a long typed word are.
+void Suggest::PrefixRange(const wchar_t* word, size_t length, int32_t* first,
+                          int32_t* end) const {
+  if (code_table_.size() > 0xFF) {
+    // A code may be 0xFF, which FindPrefixRange takes as its upper limit:
+    // its answer stands.
+    int32_t count = 0;
+    FindPrefixRange(code_table_.EncodeWord(std::wstring(word, length)),
+                    first, &count);
+    *end = *first + count;
+    return;
+  }
+  *first = 0;
+  *end = entry_count_;
+  if (length == 0 || entry_count_ == 0) return;
+  const uint8_t code = code_table_.Encode(word[0]);
+  if (code >= code_table_.size()) {
+    // A code the table does not hold (a damaged file) begins no entry: every
+    // entry's bytes were checked against the table's size.
+    *first = *end = 0;
+    return;
+  }
+  size_t i = 1;
+  if (length >= 2) {
+    // Through both tables: the first two codes narrow the widest ranges.
+    const int32_t* starts = second_byte_start_.data() + 258 * code;
+    const uint8_t second = code_table_.Encode(word[1]);
+    *first = starts[second + 1];
+    *end = starts[second + 2];
+    i = 2;
+  } else {
+    *first = first_byte_start_[code + 1];
+    *end = first_byte_start_[code + 2];
+  }
+  for (; i < length && *first < *end; ++i) {
+    Narrow(static_cast<uint32_t>(i), code_table_.Encode(word[i]), first, end);
+  }
+}
+
+float Suggest::ScoreOfRange(int32_t first, int32_t end, size_t length) const {
+  if (first >= end) return 0.0f;
+  const SuggestEntry head = EntryAt(first);
+  if (head.length == length) return static_cast<float>(head.score);
   // Not stored itself: the word is as likely as the words that extend it,
   // the longer ones counting less.
   uint32_t sum = 0;
-  for (int32_t i = first; i < first + count; ++i) {
+  for (int32_t i = first; i < end; ++i) {
     const SuggestEntry entry = EntryAt(i);
     const uint32_t extra =
-        (entry.length - static_cast<uint32_t>(coded.size())) & 31;
+        (entry.length - static_cast<uint32_t>(length)) & 31;
     sum += static_cast<uint32_t>(entry.score) >> extra;
   }
   return static_cast<float>(static_cast<int32_t>(sum));

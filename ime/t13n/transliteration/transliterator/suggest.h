@@ -50,7 +50,7 @@ class CharCodeTable {
 
   // The code of |unit|; a unit missing from the table gets the code of the
   // table's first character (0 for an empty table).
-  uint8_t Encode(wchar_t unit) const;
+  uint8_t Encode(wchar_t unit) const { return direct_[static_cast<uint16_t>(unit)]; }
   // One code byte per unit of |word|.
   std::string EncodeWord(const std::wstring& word) const;
   // Replaces |out| with the characters of the |length| codes at |coded|.
@@ -60,9 +60,15 @@ class CharCodeTable {
   uint32_t size() const { return static_cast<uint32_t>(characters_.size()); }
 
  private:
+  // The code of |unit| found by binary search in the characters.
+  uint8_t Search(wchar_t unit) const;
+
   std::vector<wchar_t> characters_;
   std::vector<uint8_t> codes_;
   std::vector<wchar_t> reverse_;
+  // The code of every UTF-16 unit, filled from the search above: words are
+  // encoded for every dictionary lookup of a keystroke.
+  std::vector<uint8_t> direct_ = std::vector<uint8_t>(0x10000, 0);
 };
 
 // One dictionary word, as decoded from its 8 bytes.
@@ -134,6 +140,14 @@ class Suggest : public Dictionary {
   // unsigned 32-bit value, the shift taken modulo 32, the sum wrapping);
   // 0 when no word begins with it.
   float GetScore(const std::wstring& word) const override;
+  // The same for the |length| units at |word|, without a copy.
+  float GetScore(const wchar_t* word, size_t length) const;
+  // GetScore in two steps: the entries [*first, *end) that begin with the
+  // |length| units at |word| (none when *first == *end), then the score of
+  // a word of |length| units from its range.
+  void PrefixRange(const wchar_t* word, size_t length, int32_t* first,
+                   int32_t* end) const;
+  float ScoreOfRange(int32_t first, int32_t end, size_t length) const;
 
   // Replaces |out| with the best max_results() words that extend |word|
   // (never |word| itself), best first. A word up to 4 units longer keeps its
@@ -153,6 +167,14 @@ class Suggest : public Dictionary {
   // Byte-order comparison of entry |index|'s text with |coded|.
   int CompareEntry(int32_t index, const std::string& coded) const;
   int32_t LowerBound(const std::string& coded) const;
+  // Narrows [*first, *end), entries whose texts share their first |depth|
+  // bytes, to those whose byte |depth| is |code|.
+  void Narrow(uint32_t depth, uint8_t code, int32_t* first,
+              int32_t* end) const;
+  // Key of entry |index| at |depth|: 0 when the text ends before it,
+  // otherwise its byte there plus 1. Rises along a range of entries that
+  // share their first |depth| bytes.
+  int KeyAt(int32_t index, uint32_t depth) const;
 
   const uint8_t* coded_text_ = nullptr;  // in the mapping, not owned
   const uint8_t* entries_ = nullptr;     // in the mapping, not owned
@@ -160,6 +182,14 @@ class Suggest : public Dictionary {
   int32_t entry_count_ = 0;
   CharCodeTable code_table_;
   uint32_t text_size_ = 0;  // bytes of coded text
+  // first_byte_start_[k]: the first entry whose key at depth 0 (see KeyAt)
+  // is at least k, for k = 0..257: the entries beginning with code c are
+  // those from first_byte_start_[c + 1] to first_byte_start_[c + 2].
+  std::vector<int32_t> first_byte_start_;
+  // The same one level down: second_byte_start_[258 * c + k] is the first
+  // entry beginning with code c whose key at depth 1 is at least k, for
+  // every code c of the table (made when the table has at most 255 codes).
+  std::vector<int32_t> second_byte_start_;
 };
 
 }  // namespace ime_t13n

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "ime/shared/string_utils.h"
@@ -53,25 +54,68 @@ void AddSegmentProbability(
 }  // namespace
 
 void Transliterator::Scratch::Prepare(size_t length) {
-  if (results.size() < length) {
-    results.resize(length);
-    pieces.resize(length);
-  }
+  if (results.size() < length) results.resize(length);
   done.assign(length, 0);
   suffix_records_begin.assign(length, 0);
   suffix_records_end.assign(length, 0);
   ranked.clear();
+  known.clear();
+  segmentation_count = 0;
+  ranked_sorted = 0;
   global_words.clear();
   placed.clear();
 }
 
-void PruneToBeam(NativeScoreMap* map, int beam) {
-  if (beam < 1 || map->size() <= static_cast<size_t>(beam)) return;
-  TopN<float> best(static_cast<size_t>(beam));
-  for (const NativeScoreMap::Entry& entry : map->entries()) {
-    best.push(entry.score);
+// The first segments found for a word stay valid for every word that
+// begins with it: typing usually adds a letter at the end. Anything else
+// (a deleted letter, another word, a debug record to fill) starts afresh.
+void Transliterator::PreparePieces(bool reuse) {
+  Scratch& s = *scratch_;
+  const size_t length = s.word.size();
+  const bool extends = reuse && s.pieces_valid &&
+                       s.pieces_word.size() <= length &&
+                       s.word.compare(0, s.pieces_word.size(),
+                                      s.pieces_word) == 0;
+  if (!extends) {
+    s.piece_list.clear();
+    s.piece_text.clear();
+    s.piece_ranges.clear();
   }
-  map->EraseBelow(best.bottom());
+  s.piece_ranges.resize(length * s.piece_stride);
+  s.pieces_word = s.word;
+  s.pieces_valid = reuse;
+}
+
+void Transliterator::ForgetPieces() { scratch_->pieces_valid = false; }
+
+void PruneToBeam(NativeScoreMap* map, int beam) {
+  std::vector<float> scores;
+  PruneToBeam(map, beam, &scores);
+}
+
+void PruneToBeam(NativeScoreMap* map, int beam, std::vector<float>* scores) {
+  if (beam < 1 || map->size() <= static_cast<size_t>(beam)) return;
+  // The beam-th largest score, ties counted: what a TopN of limit |beam|
+  // holds as its bottom, found in one pass. A NaN (broken data) has no
+  // place in that order; the TopN decides then.
+  scores->clear();
+  bool nan = false;
+  for (const NativeScoreMap::Entry& entry : map->entries()) {
+    scores->push_back(entry.score);
+    nan |= std::isnan(entry.score);
+  }
+  float bottom;
+  if (!nan) {
+    const auto nth = scores->begin() + (beam - 1);
+    std::nth_element(scores->begin(), nth, scores->end(),
+                     std::greater<float>());
+    bottom = *nth;
+  } else {
+    TopN<float> best(static_cast<size_t>(beam));
+    for (float score : *scores) best.push(score);
+    bottom = best.bottom();
+  }
+  map->EraseBelow(bottom);
 }
 
 Transliterator::Transliterator(TransliterationModel* model)
@@ -100,6 +144,9 @@ Transliterator::Transliterator(TransliterationModel* model,
     }
     longest_segment_[t] = longest;
   }
+  // A first segment comes from the simple or the prefix table.
+  scratch_->piece_stride = std::max(longest_segment_[kSimpleSegments],
+                                    longest_segment_[kPrefixSegments]) + 1;
 }
 
 Transliterator::~Transliterator() = default;
@@ -132,10 +179,11 @@ void Transliterator::Transliterate(const std::wstring& word, int n, int beam,
   s.word = word;
   ime_shared::LowerCaseWord(&s.word);
   s.Prepare(s.word.size());
+  PreparePieces(debug == nullptr);
   SegmentWord(0, true, debug);
 
   RankSegmentations();
-  const float top = s.ranked.empty() ? 1.0f : s.ranked.front().score;
+  const float top = BestSegmentationScore();
   AddGlobalLookups(top, debug);
   RescoreWithDictionary(top, debug);
 
@@ -158,18 +206,18 @@ void Transliterator::SegmentWord(size_t root, bool top,
   Scratch& s = *scratch_;
   std::vector<Scratch::Level>& levels = s.levels;
   levels.clear();
-  levels.push_back(Scratch::Level{root, 0, top});
+  levels.push_back(Scratch::Level{root, 0, top, 0, 0});
   BeginLevel(root, top, debug);
   while (!levels.empty()) {
     Scratch::Level& level = levels.back();
     const size_t length = s.word.size() - level.start;
     bool descended = false;
     while (++level.split < length) {
-      if (!FirstPieces(level, debug)) continue;
+      if (!FirstPieces(&level, debug)) continue;
       const size_t rest = level.start + level.split;
       if (!s.done[rest]) {
         // The rest is segmented first; this split goes on when it is done.
-        levels.push_back(Scratch::Level{rest, 0, false});
+        levels.push_back(Scratch::Level{rest, 0, false, 0, 0});
         BeginLevel(rest, false, debug);
         descended = true;
         break;
@@ -210,46 +258,95 @@ void Transliterator::BeginLevel(size_t start, bool top,
   }
 }
 
-bool Transliterator::FirstPieces(const Scratch::Level& level,
+bool Transliterator::FirstPieces(Scratch::Level* level,
                                  TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
-  const wchar_t* const w = s.word.data() + level.start;
-  NativeScoreMap& first = s.pieces[level.start];
+  level->pieces_begin = level->pieces_end = 0;
+  if (level->split >= s.piece_stride) return false;  // no segment that long
+  Scratch::PieceRange* cached = nullptr;
+  if (debug == nullptr) {
+    cached = &s.piece_ranges[level->start * s.piece_stride + level->split];
+    if (cached->known) {
+      level->pieces_begin = cached->begin;
+      level->pieces_end = cached->end;
+      return cached->begin != cached->end;
+    }
+  }
+  const wchar_t* const w = s.word.data() + level->start;
+  NativeScoreMap& first = s.first;
   first.Clear();
   // FindSegment leaves the segment in s.english.
-  if (level.top) {
-    if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, level.split)) {
+  if (level->top) {
+    if (const SegmentEntry* e =
+            FindSegment(kPrefixSegments, w, level->split)) {
       AddSubWordScore(*e, &first, e->weight, s.english, kPrefix, debug);
     }
   }
-  if (const SegmentEntry* e = FindSegment(kSimpleSegments, w, level.split)) {
+  if (const SegmentEntry* e = FindSegment(kSimpleSegments, w, level->split)) {
     AddSubWordScore(*e, &first, e->weight, s.english, kSimple, debug);
   }
-  return !first.empty();
+  level->pieces_begin = static_cast<uint32_t>(s.piece_list.size());
+  for (const NativeScoreMap::Entry& entry : first.entries()) {
+    Scratch::Piece piece;
+    piece.offset = static_cast<uint32_t>(s.piece_text.size());
+    piece.length = entry.length;
+    piece.hash = entry.hash;
+    piece.power = entry.power;
+    piece.score = entry.score;
+    const wchar_t* text = first.key(entry);
+    s.piece_text.insert(s.piece_text.end(), text, text + entry.length);
+    s.piece_list.push_back(piece);
+  }
+  level->pieces_end = static_cast<uint32_t>(s.piece_list.size());
+  if (cached != nullptr) {
+    cached->known = true;
+    cached->begin = level->pieces_begin;
+    cached->end = level->pieces_end;
+  }
+  return level->pieces_begin != level->pieces_end;
 }
 
 void Transliterator::CombineSplit(const Scratch::Level& level) {
   Scratch& s = *scratch_;
   const wchar_t* const w = s.word.data() + level.start;
   const size_t i = level.split;
-  const NativeScoreMap& first = s.pieces[level.start];
   const NativeScoreMap& rest = s.results[level.start + i];
   NativeScoreMap& result = s.results[level.start];
   const std::wstring& virama = model_->language_model().virama();
+  const HashedText joint = HashedText::Of(virama.data(), virama.size());
+  const wchar_t english_left = w[i - 1];
+  const wchar_t english_right = w[i];
+  const bool letters_join = !virama.empty() &&
+                            IsAsciiConsonantLetter(english_left) &&
+                            IsAsciiConsonantLetter(english_right);
+  const Scratch::Piece* const pieces_begin =
+      s.piece_list.data() + level.pieces_begin;
+  const Scratch::Piece* const pieces_end =
+      s.piece_list.data() + level.pieces_end;
+  const wchar_t* const piece_text = s.piece_text.data();
+  HashedText parts[3];
   for (const NativeScoreMap::Entry& b : rest.entries()) {
-    const wchar_t* b_text = rest.key(b);
-    for (const NativeScoreMap::Entry& a : first.entries()) {
-      const wchar_t* a_text = first.key(a);
-      const float score = a.score * b.score;
-      s.joined.assign(a_text, a.length);
-      s.joined.append(b_text, b.length);
-      result.Add(s.joined, score);
-      if (CanJoinWithVirama(a_text, a.length, b_text, b.length, w[i - 1],
-                            w[i])) {
-        s.joined.assign(a_text, a.length);
-        s.joined.append(virama);
-        s.joined.append(b_text, b.length);
-        result.Add(s.joined, score * kViramaJoinFactor);
+    const HashedText hb = rest.Hashed(b);
+    const bool b_starts_consonant = b.length > 0 && IsConsonantUnit(hb.text[0]);
+    for (const Scratch::Piece* a = pieces_begin; a != pieces_end; ++a) {
+      const HashedText ha{piece_text + a->offset, a->length, a->hash,
+                          a->power};
+      const float score = a->score * b.score;
+      parts[0] = ha;
+      parts[1] = hb;
+      HashedText combined = ha;
+      combined.Append(hb);
+      result.AddJoined(parts, 2, combined, score);
+      // A virama joins two consonants where the English letters on both
+      // sides of the split are consonants too.
+      if (letters_join && b_starts_consonant && ha.length > 0 &&
+          IsConsonantUnit(ha.text[ha.length - 1])) {
+        parts[1] = joint;
+        parts[2] = hb;
+        combined = ha;
+        combined.Append(joint);
+        combined.Append(hb);
+        result.AddJoined(parts, 3, combined, score * kViramaJoinFactor);
       }
     }
   }
@@ -272,7 +369,7 @@ void Transliterator::FinishRest(size_t start,
   if (debug != nullptr) {
     s.suffix_records_end[start] = debug->word_scores_size();
   }
-  PruneToBeam(&scores, s.beam);
+  PruneToBeam(&scores, s.beam, &s.beam_scores);
   s.done[start] = 1;
 }
 
@@ -298,19 +395,6 @@ void Transliterator::AddSubWordScore(const SegmentEntry& entry,
   }
 }
 
-bool Transliterator::CanJoinWithVirama(const wchar_t* left,
-                                       size_t left_length,
-                                       const wchar_t* right,
-                                       size_t right_length,
-                                       wchar_t english_left,
-                                       wchar_t english_right) const {
-  return !model_->language_model().virama().empty() &&
-         IsAsciiConsonantLetter(english_left) &&
-         IsAsciiConsonantLetter(english_right) &&
-         left_length > 0 && right_length > 0 &&
-         IsConsonantUnit(right[0]) && IsConsonantUnit(left[left_length - 1]);
-}
-
 void Transliterator::RankSegmentations() {
   Scratch& s = *scratch_;
   const NativeScoreMap& readings = s.results[0];
@@ -322,38 +406,87 @@ void Transliterator::RankSegmentations() {
     RankedWord ranked;
     ranked.text = readings.key(entry);
     ranked.length = entry.length;
+    ranked.order = static_cast<uint32_t>(s.ranked.size());
     ranked.score = entry.score / static_cast<float>(entry.length);
+    ranked.ranked_score = ranked.score;
     s.ranked.push_back(ranked);
   }
-  SortRanked();
+  s.segmentation_count = s.ranked.size();
 }
 
-void Transliterator::SortRanked() {
-  std::vector<RankedWord>& ranked = scratch_->ranked;
-  for (size_t i = 0; i < ranked.size(); ++i) {
-    ranked[i].order = static_cast<uint32_t>(i);
+namespace {
+
+// Highest score first. A NaN from broken data sorts last instead of
+// breaking the ordering.
+float SortKey(float score) {
+  return std::isnan(score) ? -std::numeric_limits<float>::infinity() : score;
+}
+
+// The order of the ranked list: highest score first, then the lower order.
+// No two entries share an order, so this is a strict total order and every
+// sort gives the same sequence, however much of it is sorted at a time.
+bool RanksBefore(const Transliterator::RankedWord& a,
+                 const Transliterator::RankedWord& b) {
+  const float ka = SortKey(a.score);
+  const float kb = SortKey(b.score);
+  if (ka != kb) return ka > kb;
+  return a.order < b.order;
+}
+
+// Puts (*items)[index] and everything before it in their sorted places
+// among (*items)[0, end), given that (*items)[0, *sorted) are: the next
+// stretch, at least doubling what is sorted, is brought to the front of the
+// rest and sorted. Most keystrokes read a few dozen of hundreds or
+// thousands of entries.
+template <typename T, typename Less>
+void SortThrough(std::vector<T>* items, size_t* sorted, size_t end,
+                 size_t index, Less less) {
+  if (index < *sorted || index >= end) return;
+  size_t target = std::max(index + 1, std::max(2 * *sorted, *sorted + 32));
+  const auto begin = items->begin();
+  if (target < end) {
+    std::nth_element(begin + *sorted, begin + target, begin + end, less);
+  } else {
+    target = end;
   }
-  // Highest score first, equal scores in their previous order. A NaN from
-  // broken data sorts last instead of breaking the ordering.
-  auto key = [](float score) {
-    return std::isnan(score) ? -std::numeric_limits<float>::infinity()
-                             : score;
-  };
-  std::sort(ranked.begin(), ranked.end(),
-            [&key](const RankedWord& a, const RankedWord& b) {
-              const float ka = key(a.score);
-              const float kb = key(b.score);
-              if (ka != kb) return ka > kb;
-              return a.order < b.order;
-            });
+  std::sort(begin + *sorted, begin + target, less);
+  *sorted = target;
+}
+
+}  // namespace
+
+float Transliterator::BestSegmentationScore() const {
+  const Scratch& s = *scratch_;
+  if (s.segmentation_count == 0) return 1.0f;
+  const auto end = s.ranked.begin() + s.segmentation_count;
+  return std::min_element(s.ranked.begin(), end, RanksBefore)->score;
+}
+
+void Transliterator::ReachRanked(size_t index) {
+  Scratch& s = *scratch_;
+  // The list as rescoring leaves it: the segmentations in their ranked
+  // order, then the whole-word lookups. Sorting it again by the new scores
+  // keeps that order among equal scores.
+  const size_t segmentations = s.segmentation_count;
+  SortThrough(&s.ranked, &s.ranked_sorted, s.ranked.size(), index,
+              [segmentations](const RankedWord& a, const RankedWord& b) {
+                const float ka = SortKey(a.score);
+                const float kb = SortKey(b.score);
+                if (ka != kb) return ka > kb;
+                if (a.order < segmentations && b.order < segmentations) {
+                  const float ra = SortKey(a.ranked_score);
+                  const float rb = SortKey(b.ranked_score);
+                  if (ra != rb) return ra > rb;
+                }
+                return a.order < b.order;
+              });
 }
 
 float Transliterator::DictionaryScore(const wchar_t* text,
                                       size_t length) const {
   const Suggest* dictionary = model_->suggest();
   if (dictionary == nullptr) return 0.0f;
-  scratch_->text.assign(text, length);
-  return dictionary->GetScore(scratch_->text);
+  return dictionary->GetScore(text, length);
 }
 
 void Transliterator::AddGlobalLookups(float top,
@@ -379,7 +512,9 @@ void Transliterator::AddGlobalLookups(float top,
     RankedWord ranked;
     ranked.text = native.data();
     ranked.length = static_cast<uint32_t>(native.size());
+    ranked.order = static_cast<uint32_t>(s.ranked.size());
     ranked.score = weight;
+    ranked.ranked_score = weight;
     s.ranked.push_back(ranked);
     if (debug != nullptr) {
       AddSegmentProbability(debug->mutable_global_lookups(), native, weight);
@@ -387,33 +522,72 @@ void Transliterator::AddGlobalLookups(float top,
   }
 }
 
+bool Transliterator::RescoreOne(RankedWord* entry, float x, float top,
+                                TransliterationDebugInfo* debug) {
+  const Scratch& s = *scratch_;
+  const bool global = std::any_of(
+      s.global_words.begin(), s.global_words.end(),
+      [entry](const std::wstring* w) {
+        return w->size() == entry->length &&
+               w->compare(0, entry->length, entry->text, entry->length) == 0;
+      });
+  if (global) {
+    entry->score = (entry->score + top) * x;
+    return false;
+  }
+  entry->score *= x;
+  if (debug != nullptr) {
+    AddSegmentProbability(debug->mutable_dictionary_words(),
+                          std::wstring(entry->text, entry->length), x);
+  }
+  return true;
+}
+
+// The list is walked in ranked order, the segmentations first; a word
+// scoring above kMinRescoredScore is multiplied by its dictionary score
+// when it has one, until more than kMaxRescoredWords words were. Only the
+// readings that some dictionary word begins with can have a score: they are
+// found first, and only they are put in order.
 void Transliterator::RescoreWithDictionary(float top,
                                            TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
+  const Suggest* dictionary = model_->suggest();
+  if (dictionary == nullptr) return;
+  std::vector<Scratch::Known>& known = s.known;
+  for (size_t i = 0; i < s.segmentation_count; ++i) {
+    const RankedWord& entry = s.ranked[i];
+    if (!(static_cast<double>(entry.score) > kMinRescoredScore)) continue;
+    Scratch::Known k;
+    dictionary->PrefixRange(entry.text, entry.length, &k.first, &k.end);
+    if (k.first >= k.end) continue;
+    k.index = static_cast<uint32_t>(i);
+    known.push_back(k);
+  }
+  const std::vector<RankedWord>& ranked = s.ranked;
+  const auto known_before = [&ranked](const Scratch::Known& a,
+                                      const Scratch::Known& b) {
+    return RanksBefore(ranked[a.index], ranked[b.index]);
+  };
   int rescored = 0;
-  for (RankedWord& entry : s.ranked) {
-    if (rescored > kMaxRescoredWords) break;
+  size_t sorted = 0;
+  for (size_t k = 0; k < known.size(); ++k) {
+    if (rescored > kMaxRescoredWords) return;
+    SortThrough(&known, &sorted, known.size(), k, known_before);
+    RankedWord& entry = s.ranked[known[k].index];
+    const float x = dictionary->ScoreOfRange(known[k].first, known[k].end,
+                                             entry.length);
+    if (!(x > 0)) continue;
+    if (RescoreOne(&entry, x, top, debug)) ++rescored;
+  }
+  for (size_t i = s.segmentation_count; i < s.ranked.size(); ++i) {
+    if (rescored > kMaxRescoredWords) return;
+    RankedWord& entry = s.ranked[i];
     if (static_cast<double>(entry.score) < kMinRescoredScore) continue;
     const float x = DictionaryScore(entry.text, entry.length);
     if (!(x > 0) || !(static_cast<double>(entry.score) > kMinRescoredScore)) {
       continue;
     }
-    const bool global = std::any_of(
-        s.global_words.begin(), s.global_words.end(),
-        [&entry](const std::wstring* w) {
-          return w->size() == entry.length &&
-                 w->compare(0, entry.length, entry.text, entry.length) == 0;
-        });
-    if (global) {
-      entry.score = (entry.score + top) * x;
-    } else {
-      entry.score *= x;
-      ++rescored;
-      if (debug != nullptr) {
-        AddSegmentProbability(debug->mutable_dictionary_words(),
-                              std::wstring(entry.text, entry.length), x);
-      }
-    }
+    if (RescoreOne(&entry, x, top, debug)) ++rescored;
   }
 }
 
@@ -425,6 +599,7 @@ const std::wstring& Transliterator::RankedText(const RankedWord& ranked) const {
 void Transliterator::AddUserAccepted(const std::wstring& english,
                                      const std::wstring& native,
                                      bool overwrite) {
+  ForgetPieces();
   user_cache_.Add(english, native, overwrite);
 }
 
@@ -443,13 +618,18 @@ void Transliterator::ListUserAccepted(
 
 void Transliterator::MergeOlderUserAccepted(
     const std::vector<std::pair<std::wstring, std::wstring>>& older) {
+  ForgetPieces();
   user_cache_.MergeOlder(older);
 }
 
-void Transliterator::ClearUserAccepted() { user_cache_.Clear(); }
+void Transliterator::ClearUserAccepted() {
+  ForgetPieces();
+  user_cache_.Clear();
+}
 
 void Transliterator::AddMacro(const std::wstring& name,
                               const std::wstring& expansion) {
+  ForgetPieces();
   macros_.Add(name, expansion);
 }
 
@@ -458,6 +638,9 @@ std::wstring Transliterator::LookupMacro(const std::wstring& name) const {
   return expansion != nullptr ? *expansion : std::wstring();
 }
 
-void Transliterator::ClearMacros() { macros_.Clear(); }
+void Transliterator::ClearMacros() {
+  ForgetPieces();
+  macros_.Clear();
+}
 
 }  // namespace ime_t13n

@@ -45,6 +45,8 @@ struct ScoredWord {
 // beam-th largest score goes; entries tied with it stay. Nothing happens
 // while the map holds at most |beam| entries (or |beam| is below 1).
 void PruneToBeam(NativeScoreMap* map, int beam);
+// The same with |scores| as working memory.
+void PruneToBeam(NativeScoreMap* map, int beam, std::vector<float>* scores);
 
 // Raises scores from the back of [begin, end) so that they fall strictly
 // along it: an entry that does not score above the one behind it gets that
@@ -121,8 +123,11 @@ class Transliterator {
   // The digits zero to nine of the model's language.
   const wchar_t* native_digits() const { return native_digits_; }
 
- private:
+ public:
+  // An entry of the ranked list (transliterator_scratch.h).
   struct RankedWord;
+
+ private:
   struct Scratch;
   enum SegmentType { kSimple, kPrefix, kSuffix };
 
@@ -131,15 +136,20 @@ class Transliterator {
   // Segmentation and scoring (transliterator.cc).
   void SegmentWord(size_t root, bool top, TransliterationDebugInfo* debug);
   void BeginLevel(size_t start, bool top, TransliterationDebugInfo* debug);
-  bool FirstPieces(const Level& level, TransliterationDebugInfo* debug);
+  // Puts the readings of the level's first segment in level->pieces_*;
+  // false when there are none.
+  bool FirstPieces(Level* level, TransliterationDebugInfo* debug);
+  // Keeps the first segments found for the previous word when the word
+  // extends it and |reuse| is set; otherwise forgets them.
+  void PreparePieces(bool reuse);
+  // Makes the next call start afresh. Called whenever the user's tables
+  // change: nothing computed before such a change is used after it.
+  void ForgetPieces();
   void CombineSplit(const Level& level);
   void FinishRest(size_t start, TransliterationDebugInfo* debug);
   void AddSubWordScore(const SegmentEntry& entry, NativeScoreMap* map,
                        float factor, const std::wstring& english,
                        SegmentType type, TransliterationDebugInfo* debug);
-  bool CanJoinWithVirama(const wchar_t* left, size_t left_length,
-                         const wchar_t* right, size_t right_length,
-                         wchar_t english_left, wchar_t english_right) const;
   // The segment table entry of the |length| units at |text|; null when the
   // table has none.
   const SegmentEntry* FindSegment(SegmentTableIndex table, const wchar_t* text,
@@ -165,7 +175,15 @@ class Transliterator {
                        std::vector<std::wstring>::iterator begin,
                        std::vector<std::wstring>::iterator end) const;
   bool IsPlaced(const std::wstring& word) const;
-  void SortRanked();
+  // The score of the best reading of a segmentation; 1 when there is none.
+  float BestSegmentationScore() const;
+  // Puts ranked[index] and everything before it in their places for
+  // selection.
+  void ReachRanked(size_t index);
+  // Multiplies |entry| by its dictionary score |x|; true when it counts
+  // towards the limit (it is no whole-word lookup).
+  bool RescoreOne(RankedWord* entry, float x, float top,
+                  TransliterationDebugInfo* debug);
   const std::wstring& RankedText(const RankedWord& ranked) const;
 
   std::unique_ptr<TransliterationModel> model_;

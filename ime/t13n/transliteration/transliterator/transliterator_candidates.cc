@@ -165,7 +165,6 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
                                       std::vector<ScoredWord>* out,
                                       TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
-  SortRanked();
   const std::vector<RankedWord>& ranked = s.ranked;
   int placed = 0;
 
@@ -173,6 +172,7 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
   // matches its consonants.
   int valid = 0;
   for (size_t i = 0; i < ranked.size() && i < kFirstPassEntries; ++i) {
+    ReachRanked(i);
     const std::wstring& candidate = RankedText(ranked[i]);
     if (!view_->IsValidWordForLanguage(candidate, word)) continue;
     ++valid;
@@ -198,6 +198,7 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
   // Second pass: the other valid words, best first.
   int logged = 0;
   for (size_t i = 0; i < ranked.size() && placed < n; ++i) {
+    ReachRanked(i);
     const std::wstring& candidate = RankedText(ranked[i]);
     if (IsPlaced(candidate) ||
         !view_->IsValidWordForLanguage(candidate, word)) {

@@ -10,6 +10,7 @@
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/transliteration/transliterator/native_score_map.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.pb.h"
+#include "ime/t13n/transliteration/transliterator/transliterator_reference_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/transliterator_test_helpers.h"
 
 namespace ime_t13n {
@@ -348,6 +349,99 @@ TEST(TransliteratorTest, WorksOnALoadedDataFile) {
   EXPECT_EQ(candidates, std::vector<std::wstring>({W({kKa, kSignI})}));
   EXPECT_EQ(std::wstring(transliterator.native_digits()).substr(0, 1),
             W({0x0966}));
+}
+
+// What one transliterator keeps from keystroke to keystroke (the first
+// segments of a growing word, its working lists) never shows: typing,
+// deleting, jumping to other words, words with digits, a debug record, and
+// changes of the user's tables all give what a fresh transliterator and the
+// plain computation give.
+TEST(TransliteratorTest, KeystrokesOnOneTransliteratorGiveWhatAFreshOneGives) {
+  LanguageBuilder language = HindiLike("hi", true);
+  language.PermitAllWords()
+      .Segment(LanguageBuilder::kSimple, L"k", 1,
+               {{W({kKa}), 0.6f}, {W({kKha}), 0.3f}})
+      .Segment(LanguageBuilder::kSimple, L"kh", 2, {{W({kKha}), 0.9f}})
+      .Segment(LanguageBuilder::kSimple, L"a", 1,
+               {{W({kVowelA}), 0.5f}, {W({kSignAa}), 0.4f}})
+      .Segment(LanguageBuilder::kSimple, L"t", 1, {{W({kTa}), 0.8f}})
+      .Segment(LanguageBuilder::kSimple, L"ta", 2,
+               {{W({kTa}), 0.5f}, {W({kTa, kSignAa}), 0.4f}})
+      .Segment(LanguageBuilder::kSimple, L"m", 1, {{W({kMa}), 0.9f}})
+      .Segment(LanguageBuilder::kSimple, L"r", 1, {{W({kRa}), 0.9f}})
+      .Segment(LanguageBuilder::kSimple, L"i", 1,
+               {{W({kVowelI}), 0.5f}, {W({kSignI}), 0.5f}})
+      .Segment(LanguageBuilder::kPrefix, L"ka", 3,
+               {{W({kKa}), 0.7f}, {W({kKa, kSignAa}), 0.2f}})
+      .Segment(LanguageBuilder::kPrefix, L"t", 1, {{W({kTa}), 0.9f}})
+      .Segment(LanguageBuilder::kSuffix, L"am", 1, {{W({kMa}), 0.6f}})
+      .Segment(LanguageBuilder::kSuffix, L"i", 1, {{W({kSignI}), 0.9f}})
+      .Segment(LanguageBuilder::kSuffix, L"a", 1, {{W({kSignAa}), 0.3f}})
+      .Segment(LanguageBuilder::kSuffix, L"t", 1, {{W({kTa}), 0.7f}})
+      .Segment(LanguageBuilder::kSuffix, L"k", 1,
+               {{W({kKa}), 0.6f}, {W({kKha}), 0.2f}})
+      .Segment(LanguageBuilder::kSuffix, L"m", 1, {{W({kMa}), 0.9f}})
+      .Segment(LanguageBuilder::kSuffix, L"r", 1, {{W({kRa}), 0.9f}})
+      .Segment(LanguageBuilder::kSuffix, L"ta", 1, {{W({kTa, kSignAa}), 0.5f}})
+      .Lookup(L"katam", {{W({kKa, kTa, kMa}), 1.0f}})
+      .DictionaryWord(W({kKa, kTa, kMa}), 40)
+      .DictionaryWord(W({kKa, kSignAa, kTa}), 30)
+      .DictionaryWord(W({kKha, kTa, kSignI}), 20);
+  TestTransliterator kept(language);
+  ReferenceTransliterator reference(kept.get());
+
+  std::vector<std::wstring> typed;
+  auto type = [&typed](const std::wstring& word) {
+    for (size_t n = 1; n <= word.size(); ++n) typed.push_back(word.substr(0, n));
+  };
+  type(L"katamir");
+  typed.insert(typed.end(),
+               {L"katami", L"katam", L"kat", L"kati", L"takim", L"katmik"});
+  type(L"khatra");
+  typed.insert(typed.end(), {L"Kata", L"ka9ta", L"ka9tam", L"tamk'a"});
+  type(L"takmi");
+
+  std::vector<std::pair<std::wstring, std::wstring>> accepted;
+  for (size_t step = 0; step < typed.size(); ++step) {
+    const std::wstring& word = typed[step];
+    SCOPED_TRACE(WideToUtf8(word));
+    // Changes of the user's tables between keystrokes, mirrored in the
+    // fresh transliterator.
+    if (step == 4) accepted.push_back({L"kata", W({kKha, kTa})});
+    if (step == 9) accepted.push_back({L"kati", W({kKa, kTa, kSignI})});
+    if (step == 12) kept->AddMacro(L"kat", L"macro");
+    if (step == 16) kept->ClearMacros();
+    if (step == 4 || step == 9) {
+      kept->AddUserAccepted(accepted.back().first, accepted.back().second,
+                            true);
+    }
+    if (step == 20) {
+      kept->ClearUserAccepted();
+      accepted.clear();
+    }
+    if (step == 7) {
+      TransliterationDebugInfo debug;
+      std::vector<ScoredWord> out;
+      kept->Transliterate(word, 4, 100, &out, &debug);
+      EXPECT_GT(debug.word_scores_size(), 0);
+    }
+    TestTransliterator fresh(language);
+    for (const auto& pair : accepted) {
+      fresh->AddUserAccepted(pair.first, pair.second, true);
+    }
+    EXPECT_EQ(kept.Candidates(word), fresh.Candidates(word));
+    const std::vector<ScoredWord> scored = kept.Words(word, 5);
+    const std::vector<ScoredWord> plain = reference.Transliterate(word, 5);
+    ASSERT_EQ(WordsOf(scored), WordsOf(plain));
+    for (size_t i = 0; i < scored.size(); ++i) {
+      EXPECT_EQ(scored[i].score, plain[i].score) << i;
+    }
+  }
+  // The user's choice shows at once, and goes at once.
+  kept->AddUserAccepted(L"takmi", W({kMa}), true);
+  EXPECT_EQ(kept.Candidates(L"takmi").front(), W({kMa}));
+  kept->ClearUserAccepted();
+  EXPECT_NE(kept.Candidates(L"takmi").front(), W({kMa}));
 }
 
 TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
