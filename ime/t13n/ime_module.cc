@@ -1,17 +1,19 @@
 #include "ime/t13n/ime_module.h"
 
 #include "ime/shared/base/com_class_factory.h"
+#include "ime/shared/language_identity.h"
+#include "ime/shared/tsf/text_service.h"
 
 namespace ime_t13n {
 
 ComClassTable ModuleClassTable() {
-  // The module's COM classes, one row each. The text service joins as
-  //   {&ime_shared::InputMethod::kTextServiceClsid,
-  //    &ime_shared::base::CreateComInstance<ime_shared::tsf::TextService>},
-  // in an array here, returned as {kClasses, count}. Until then the module
-  // serves no class: every DllGetClassObject answers
-  // CLASS_E_CLASSNOTAVAILABLE.
-  return ComClassTable{};
+  // The module's COM classes, one row each: the TSF text service, which
+  // TSF creates in every thread that uses the input method.
+  static const ime_shared::base::ComClassEntry kClasses[] = {
+      {&ime_shared::InputMethod::kTextServiceClsid,
+       &ime_shared::base::CreateComInstance<ime_shared::tsf::TextService>},
+  };
+  return ComClassTable{kClasses, sizeof(kClasses) / sizeof(kClasses[0])};
 }
 
 ImeModule::ImeModule(ComClassTable classes) : classes_(classes) {

@@ -8,6 +8,7 @@
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/base/com_ptr.h"
+#include "ime/shared/base/tsf_declarations.h"
 #include "ime/shared/language_identity.h"
 
 namespace ime_t13n {
@@ -75,17 +76,30 @@ TEST(ImeModuleTest, ServesTheClassesOfItsTableAndCountsTheirObjects) {
   EXPECT_EQ(module.Unlock(), 0);
 }
 
-TEST(ImeModuleTest, TheModuleServesNoClassUntilTheTextServiceJoins) {
+TEST(ImeModuleTest, TheModuleServesTheTextServiceAndItsObjectsHoldTheLock) {
   const ComClassTable table = ModuleClassTable();
-  EXPECT_EQ(table.count, 0u);
+  ASSERT_EQ(table.count, 1u);
   ime_shared::base::ModuleLockInterface* before =
       ime_shared::base::GetModuleLock();
   {
     ImeModule module(table);
-    void* out = nullptr;
-    EXPECT_EQ(module.GetClassObject(ime_shared::InputMethod::kTextServiceClsid,
-                                    IID_IClassFactory, &out),
-              CLASS_E_CLASSNOTAVAILABLE);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(module.GetClassObject(ime_shared::InputMethod::kTextServiceClsid,
+                                    IID_IClassFactory,
+                                    reinterpret_cast<void**>(factory.Receive())),
+              S_OK);
+    ComPtr<ITfTextInputProcessorEx> service;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ITfTextInputProcessorEx,
+                                      reinterpret_cast<void**>(service.Receive())),
+              S_OK);
+    ComPtr<ITfDisplayAttributeProvider> provider;
+    EXPECT_EQ(provider.QueryFrom(service.Get()), S_OK);
+    EXPECT_EQ(module.CanUnloadNow(), S_FALSE);
+    provider.Reset();
+    service.Reset();
+    factory.Reset();
+    EXPECT_EQ(module.GetLockCount(), 0);
+    EXPECT_EQ(module.CanUnloadNow(), S_OK);
   }
   // The lock it replaced is the process's again.
   EXPECT_EQ(ime_shared::base::GetModuleLock(), before);

@@ -5,6 +5,7 @@
 #include "ime/shared/imm/context_map.h"
 #include "ime/shared/imm/ime_exports.h"
 #include "ime/shared/imm/ui_window.h"
+#include "ime/shared/tsf/text_service_factories.h"
 #include "ime/t13n/frontend/process_objects.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 #include "ime/t13n/frontend/ui_manager.h"
@@ -23,16 +24,23 @@ ime_shared::UIManagerInterface* MakeUIManager(HWND window) {
   return CreateUIManager(window);
 }
 
+// The UI manager of a thread that activates the text service: no window.
+ime_shared::UIManagerInterface* MakeTextServiceUIManager() {
+  return CreateUIManager(nullptr);
+}
+
 }  // namespace
 
 void InstallModuleFactories() {
   ime_shared::imm::SetEngineFactory(&MakeEngine);
   ime_shared::imm::ImeUIWindow::SetUIManagerFactory(&MakeUIManager);
+  ime_shared::tsf::SetTextServiceFactories({&MakeEngine, &MakeTextServiceUIManager});
 }
 
 void UnloadModule(bool process_terminating) {
   ime_shared::imm::SetEngineFactory(nullptr);
   ime_shared::imm::ImeUIWindow::SetUIManagerFactory(nullptr);
+  ime_shared::tsf::SetTextServiceFactories({});
   if (!process_terminating) {
     ime_shared::imm::ImeUIWindow::DetachAllUIManagers();
   }

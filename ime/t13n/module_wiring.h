@@ -1,14 +1,15 @@
 // What the input-method module wires together at load and takes apart at
-// unload: the factories of the IMM32 side (the engine of a new input context,
-// the UI manager of a new IME UI window) and the one unload order of the
-// module's objects.
+// unload: the factories of the IMM32 and TSF sides (the engine of a new input
+// context, the UI manager of a new IME UI window or text-service thread) and
+// the one unload order of the module's objects.
 #ifndef IME_T13N_MODULE_WIRING_H_
 #define IME_T13N_MODULE_WIRING_H_
 
 namespace ime_t13n {
 
-// Gives ImeSelect the transliteration engine's factory (CreateT13nEngine)
-// and the IME UI window the UI manager's factory.
+// Gives ImeSelect and the text service's contexts the transliteration
+// engine's factory (CreateT13nEngine), and the IME UI window and the text
+// service's threads the UI manager's factory.
 void InstallModuleFactories();
 
 // The module's unload, in this order: the factories are taken back (nothing

@@ -1,4 +1,5 @@
-// Pictures of the candidate window as the screen shows it:
+// Pictures of the candidate window and the status window as the screen
+// shows them:
 //
 //   candidate_screenshot OUTPUT_FOLDER WORD...
 //
@@ -10,6 +11,10 @@
 // word is cancelled. The candidates are drawn in "Mangal" (string setting
 // "ConvertedTextFontName"), the typed text in "Arial". One line per picture:
 //   WORD: PATH WIDTHxHEIGHT candidates=N
+// Then the status window, as it shows with transliteration on, off, and
+// minimised with the small images, as OUTPUT_FOLDER\status_on.png,
+// status_off.png and status_small.png:
+//   status_on: PATH WIDTHxHEIGHT
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -26,6 +31,8 @@
 #include "ime/shared/settings.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/string_utils.h"
+#include "ime/shared/frontend/engine.h"
+#include "ime/t13n/frontend/status_window.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 #include "ime/t13n/frontend/t13n_horizontal_window.h"
 #include "ime/t13n/frontend/ui_manager.h"
@@ -88,6 +95,27 @@ void Wait(DWORD ms) {
     keystrokes::PumpMessages();
     ::Sleep(10);
   }
+}
+
+// Saves the status window as OUTPUT_FOLDER\NAME.png; false when it is not
+// shown or cannot be saved.
+bool SaveStatusWindow(ime_t13n::UIManager* ui, const std::wstring& folder,
+                      const std::wstring& name) {
+  auto* status = dynamic_cast<ime_t13n::StatusWindow*>(ui->status_window());
+  if (status == nullptr) {
+    std::printf("%s: (no status window)\n", ime_shared::WideToUtf8(name).c_str());
+    return false;
+  }
+  status->Refresh();
+  Wait(200);
+  RECT rect = {};
+  ::GetWindowRect(status->hwnd(), &rect);
+  const std::wstring path = folder + L"\\" + name + L".png";
+  const bool saved = ::IsWindowVisible(status->hwnd()) && SaveScreenRect(rect, path);
+  std::printf("%s: %s %ldx%ld\n", ime_shared::WideToUtf8(name).c_str(),
+              saved ? ime_shared::WideToUtf8(path).c_str() : "(not saved)",
+              rect.right - rect.left, rect.bottom - rect.top);
+  return saved;
 }
 
 }  // namespace
@@ -160,6 +188,18 @@ int main(int argc, char** argv) {
     if (engine->ProcessKey(escape)) engine->HandleKey(escape);
     Wait(100);
   }
+  // The status window, away from the mouse, with every button it can show.
+  auto* t13n_engine = static_cast<ime_t13n::T13nEngine*>(engine.get());
+  const uint32_t layout = settings->GetInt(ime_shared::kSettingStatusPanelLayout);
+  settings->SetInt(ime_shared::kSettingStatusPanelLayout, 0);
+  if (!SaveStatusWindow(ui.get(), folder, L"status_on")) ++failures;
+  t13n_engine->SetProperty(ime_shared::frontend::kPropertyTransliterationOn, 0);
+  if (!SaveStatusWindow(ui.get(), folder, L"status_off")) ++failures;
+  t13n_engine->SetProperty(ime_shared::frontend::kPropertyTransliterationOn, 1);
+  settings->SetInt(ime_shared::kSettingStatusPanelLayout, 3);
+  if (!SaveStatusWindow(ui.get(), folder, L"status_small")) ++failures;
+  settings->SetInt(ime_shared::kSettingStatusPanelLayout, layout);
+
   ui->AttachEngine(nullptr);
   ui.reset();
   engine.reset();

@@ -158,6 +158,7 @@ void HorizontalWindow::OnFinalMessage(HWND window) { delete this; }
 void HorizontalWindow::Attach(ContextInterface* context, Engine* engine) {
   context_ = context;
   engine_ = engine;
+  if (vignel_) vignel_->SetEngine(engine);
   hovered_cell_ = -1;
   hover_in_mark_zone_ = false;
   pressed_cell_ = -1;
@@ -275,11 +276,70 @@ void HorizontalWindow::Show() {
     ShowWithoutActivation(hwnd());
     ::UpdateWindow(hwnd());
   }
+  if (vignel_ && vignel_->IsWindow()) {
+    if (ShowsVignel()) {
+      // A new picture may have a new size: placed here, not only when this
+      // window moves.
+      PlaceVignel();
+      if (!::IsWindowVisible(vignel_->hwnd())) {
+        // It covers this window's corner, so it goes on top: a window shown
+        // without activation would keep its old place in the z-order.
+        ::SetWindowPos(vignel_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      }
+    } else if (::IsWindowVisible(vignel_->hwnd())) {
+      ::ShowWindow(vignel_->hwnd(), SW_HIDE);
+    }
+  }
   UpdateHover(true);
 }
 
 void HorizontalWindow::Hide() {
   if (IsWindow() && ::IsWindowVisible(hwnd())) ::ShowWindow(hwnd(), SW_HIDE);
+  if (vignel_ && vignel_->IsWindow() && ::IsWindowVisible(vignel_->hwnd())) {
+    ::ShowWindow(vignel_->hwnd(), SW_HIDE);
+  }
+}
+
+void HorizontalWindow::SetVignelSeams(const VignelSeams& seams) { vignel_seams_ = seams; }
+
+void HorizontalWindow::UpdateVignel() {
+  if (settings_->GetInt(kSettingEnableVignel) == 0) {
+    DestroyVignel();
+    return;
+  }
+  if (!vignel_) {
+    std::unique_ptr<VignelWindow> vignel(new VignelWindow(settings_, engine_, vignel_seams_));
+    // A vignel window that cannot be made leaves the logo in its place;
+    // the next layout tries again.
+    if (!vignel->Create()) return;
+    vignel_ = std::move(vignel);
+  }
+  vignel_->ChooseVignel();
+}
+
+bool HorizontalWindow::ShowsVignel() const { return vignel_ && vignel_->has_image(); }
+
+void HorizontalWindow::PlaceVignel() {
+  if (!ShowsVignel() || !vignel_->IsWindow()) return;
+  const RECT window = WindowRect(hwnd());
+  const SIZE size = vignel_->image_size();
+  const RECT target = {window.right - kVignelArea.cx, window.top - size.cy + kVignelArea.cy,
+                       window.right - kVignelArea.cx + size.cx, window.top + kVignelArea.cy};
+  const RECT now = WindowRect(vignel_->hwnd());
+  if (!::EqualRect(&now, &target)) {
+    MoveWithoutActivation(vignel_->hwnd(), POINT{target.left, target.top});
+  }
+}
+
+void HorizontalWindow::DestroyVignel() {
+  if (!vignel_) return;
+  vignel_->Destroy();
+  vignel_.reset();
+}
+
+RECT HorizontalWindow::DragClampExtra() {
+  return ShowsVignel() ? VignelClampExtra(vignel_->image_size()) : RECT{0, 0, 0, 0};
 }
 
 void HorizontalWindow::MoveNearCaret(const RECT& caret) {
@@ -351,13 +411,15 @@ bool HorizontalWindow::BuildCells(HDC dc) {
 }
 
 void HorizontalWindow::Layout() {
+  UpdateVignel();
+  const bool vignel = ShowsVignel();
   CandidateWindowMeasures measures = {};
   measures.composition = composition_size_;
   measures.candidate_row = row_size_;
   measures.previous_button = button_size_;
   measures.next_button = button_size_;
   measures.logo = logo_size_;
-  measures.top_right_area = logo_size_;
+  measures.top_right_area = vignel ? kVignelArea : logo_size_;
   const CandidateWindowLayout layout = LayoutCandidateWindow(measures);
   window_size_ = layout.window;
   composition_origin_ = layout.composition_origin;
@@ -375,6 +437,8 @@ void HorizontalWindow::Layout() {
     record.height = sizes[i].cy;
     record.visible = true;
   }
+  // The vignel image takes the logo's place.
+  button(kLogoButton).visible = !vignel;
   const CandidateInterface* list = engine_ != nullptr ? engine_->candidates() : nullptr;
   if (list == nullptr) {
     button(kPreviousPageButton).disabled = true;
@@ -529,6 +593,13 @@ bool HorizontalWindow::ProcessOwnMessage(HWND window, UINT message, WPARAM wpara
     case WM_ERASEBKGND:
       result = 1;
       return true;
+    case WM_WINDOWPOSCHANGED:
+      // Dragged or placed at a caret: the vignel image goes along.
+      PlaceVignel();
+      return false;
+    case WM_DESTROY:
+      DestroyVignel();
+      return false;
     case WM_WINDOWPOSCHANGING: {
       // A menu of this window stays by the window that moves under it.
       const auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);

@@ -1,6 +1,8 @@
 // The candidate window: the input method's own horizontal pop-up with the
 // composition row (the text being typed, with its caret), one row of
-// numbered candidates, two page buttons and the logo button.
+// numbered candidates, two page buttons and the logo button, or in the
+// logo's place the vignel image while "EnableVignel" is on and a vignel is
+// to be shown (the vignel window, which stands out of the top-right corner).
 //
 // It never takes the focus: it is created disabled and no-activate, and
 // reads the mouse from WM_SETCURSOR. A click on a candidate goes back to the
@@ -14,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,7 @@
 #include "ime/shared/frontend/expandable_image.h"
 #include "ime/shared/frontend/mouse_leaving_tracker.h"
 #include "ime/shared/frontend/offscreen_dc.h"
+#include "ime/shared/frontend/vignel_window.h"
 #include "ime/shared/frontend/windows_api_wrapper.h"
 
 namespace ime_shared {
@@ -82,6 +86,9 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
   static constexpr COLORREF kAfterCaretColour = 0x666666;
   // Flagged candidates (macro expansions, completions).
   static constexpr COLORREF kFlaggedColour = 0xFF0000;
+  // The room a vignel image takes inside the window's top-right corner in
+  // the logo's place; the rest of the image stands out of the window.
+  static constexpr SIZE kVignelArea = {120, 20};
   // The hover mark of a cell: its zone and its place from the cell's
   // bottom-right corner.
   static constexpr int kMarkZoneLeft = 7;
@@ -128,7 +135,17 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
   // Hooks of the mix-ins.
   void OnButtonClicked(int index);
   void OnDragEnd();
-  RECT DragClampExtra() { return RECT{0, 0, 0, 0}; }
+  // With a vignel image, the part of it outside the window stays on the
+  // work area too.
+  RECT DragClampExtra();
+
+  // Where the vignel window takes its files and clock from and how a click
+  // on it opens its page; given to the vignel window when it is made (and
+  // to the one that exists).
+  void SetVignelSeams(const VignelSeams& seams);
+  // The vignel window; null while "EnableVignel" is off (or before the
+  // first show).
+  VignelWindow* vignel_window() const { return vignel_.get(); }
 
   // What the window shows now.
   const std::vector<CandidateCell>& cells() const { return cells_; }
@@ -198,6 +215,13 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
   void PaintComposition(HDC dc);
   void PaintCandidates(HDC dc);
   void MoveOpenMenus(int dx, int dy);
+  // Makes or takes down the vignel window for "EnableVignel" and has it
+  // choose its vignel.
+  void UpdateVignel();
+  bool ShowsVignel() const;
+  // Puts the vignel window at its place by this window.
+  void PlaceVignel();
+  void DestroyVignel();
 
   SettingsInterface* settings_;
   ContextInterface* context_ = nullptr;
@@ -233,6 +257,9 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
 
   // The paint buffer, kept while the window keeps its size.
   OffscreenDC offscreen_;
+
+  std::unique_ptr<VignelWindow> vignel_;
+  VignelSeams vignel_seams_;
 
   RECT last_caret_ = {0, 0, 0, 0};
   SIZE window_size_ = {0, 0};

@@ -87,12 +87,14 @@ HRESULT Keyboard::Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
     pending_ = PendingTest();
     BYTE key_state[256];
     if (!::GetKeyboardState(key_state)) return E_FAIL;
-    const bool answer = engine_->ProcessKey(PackKeyEvent(wparam, down, key_state));
+    const KeyEvent event = PackKeyEvent(wparam, down, key_state);
+    const bool answer = engine_->ProcessKey(event);
     pending_.valid = true;
     pending_.down = down;
     pending_.wparam = wparam;
     pending_.lparam = lparam;
     pending_.eaten = answer;
+    pending_.event = event;
     *eaten = answer ? TRUE : FALSE;
     return S_OK;
   });
@@ -104,14 +106,16 @@ HRESULT Keyboard::Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
 HRESULT Keyboard::Handle(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
   if (eaten == nullptr) return E_INVALIDARG;
   HRESULT result = Test(down, wparam, lparam, eaten);
+  // The event the test packed (now, or just before for the same key).
+  const KeyEvent event = pending_.event;
+  const bool tested = pending_.valid;
   // This key is used up: the next test of the same key is a new key (an
   // auto-repeated key arrives with the same key data).
   pending_ = PendingTest();
   if (FAILED(result) || !*eaten) return result;
   result = base::GuardComCall([&]() -> HRESULT {
-    BYTE key_state[256];
-    if (!::GetKeyboardState(key_state)) return E_FAIL;
-    engine_->HandleKey(PackKeyEvent(wparam, down, key_state));
+    if (!tested) return E_FAIL;
+    engine_->HandleKey(event);
     return S_OK;
   });
   if (FAILED(result)) *eaten = FALSE;

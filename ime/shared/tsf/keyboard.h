@@ -56,13 +56,17 @@ class Keyboard : public base::StackComObject<ITfContextKeyEventSink>,
   STDMETHODIMP OnTestKeyUp(WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
 
  private:
-  // The last test that no key-down or key-up has used yet.
+  // The last test that no key-down or key-up has used yet, with the key
+  // event it packed (the key-down hands the same event to the engine:
+  // reading the character again costs as much as the rest of the key under
+  // Wine).
   struct PendingTest {
     bool valid = false;
     bool down = false;
     WPARAM wparam = 0;
     LPARAM lparam = 0;
     bool eaten = false;
+    KeyEvent event = {0, 0, 0};
   };
 
   HRESULT Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten);

@@ -51,4 +51,27 @@
 #define IDB_HOVER_MARK 123
 #define IDB_ZONE_HOVER_MARK 124
 
+// Bitmaps of the status window: button strips, logo and minimise button,
+// in the normal and the small size.
+#define IDB_STATUS_BUTTONS 108
+#define IDB_STATUS_LOGO 109
+#define IDB_STATUS_BUTTONS_SMALL 116
+#define IDB_STATUS_LOGO_SMALL 117
+#define IDB_STATUS_MINIMIZE 118
+#define IDB_STATUS_MINIMIZE_SMALL 119
+
+// Icons of the language-bar buttons: transliteration off, the character
+// picker, the menu, and transliteration on, one per language index from
+// IDI_LANGBAR_LANGUAGE_FIRST (155) to 173.
+#define IDI_LANGBAR_OFF 105
+#define IDI_LANGBAR_PICKER 106
+#define IDI_LANGBAR_MENU 107
+#define IDI_LANGBAR_LANGUAGE_FIRST 155
+
+// Bitmaps of the character picker: the logo in its title bar, the two
+// joiner keys below the grid and their magnified pictures.
+#define IDB_PICKER_LOGO 127
+#define IDB_PICKER_JOINER_KEYS 174
+#define IDB_PICKER_MAGNIFIED_JOINER_KEYS 175
+
 #endif  // IME_T13N_FRONTEND_T13N_WINDOWS_RESOURCES_H_

@@ -30,6 +30,25 @@ STDMETHODIMP FakeThreadMgr::SetFocus(ITfDocumentMgr* document) {
   return S_OK;
 }
 
+void FakeThreadMgr::ChangeFocus(ITfDocumentMgr* document) {
+  ComPtr<ITfDocumentMgr> previous = focus_;
+  if (!notify_before_focus) focus_.Reset(document);
+  for (const ComPtr<ITfThreadMgrEventSink>& sink : sinks_.Sinks<ITfThreadMgrEventSink>()) {
+    sink->OnSetFocus(document, previous.Get());
+  }
+  focus_.Reset(document);
+}
+
+void FakeThreadMgr::ChangeThreadFocus(bool focus) {
+  for (const ComPtr<ITfThreadFocusSink>& sink : sinks_.Sinks<ITfThreadFocusSink>()) {
+    if (focus) {
+      sink->OnSetThreadFocus();
+    } else {
+      sink->OnKillThreadFocus();
+    }
+  }
+}
+
 STDMETHODIMP FakeThreadMgr::IsThreadFocus(BOOL* focus) {
   if (focus == nullptr) return E_INVALIDARG;
   *focus = TRUE;

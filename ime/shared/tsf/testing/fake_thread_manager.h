@@ -104,6 +104,13 @@ class FakeThreadMgr
   STDMETHODIMP GetUIElement(DWORD id, ITfUIElement** element) override;
   STDMETHODIMP EnumUIElements(IEnumTfUIElements** elements) override { return E_NOTIMPL; }
 
+  // The host moves the focus to |document| (null: none) and tells the
+  // thread-manager event sinks (before it moves it, when
+  // |notify_before_focus|, as Wine's thread manager does).
+  void ChangeFocus(ITfDocumentMgr* document);
+  // The host's windows gain or lose the focus: the thread-focus sinks hear.
+  void ChangeThreadFocus(bool focus);
+
   SinkList& sinks() { return sinks_; }
   CompartmentStore& compartments() { return compartments_; }
   const std::vector<ElementRecord>& elements() const { return elements_; }
@@ -111,6 +118,7 @@ class FakeThreadMgr
   int LiveElements() const;
 
   bool has_ui_element_manager = true;
+  bool notify_before_focus = false;
   BOOL begin_show = FALSE;
   HRESULT begin_result = S_OK;
   HRESULT focus_result = S_OK;

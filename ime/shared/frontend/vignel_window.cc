@@ -1,0 +1,141 @@
+#include "ime/shared/frontend/vignel_window.h"
+
+#include <commctrl.h>
+
+#include "ime/shared/frontend/frontend_interfaces.h"
+#include "ime/shared/image_utils.h"
+#include "ime/shared/url_launcher.h"
+#include "ime/shared/web_address.h"
+
+namespace ime_shared {
+namespace frontend {
+
+VignelWindow::VignelWindow(const SettingsInterface* settings, EngineInterface* engine,
+                           const VignelSeams& seams)
+    : settings_(settings),
+      engine_(engine),
+      seams_(seams),
+      store_(settings, seams.environment) {}
+
+VignelWindow::~VignelWindow() {
+  // The tooltip is owned by this window and goes first.
+  tooltip_.Reset();
+}
+
+bool VignelWindow::Create() {
+  return base::WindowImpl<VignelWindow>::Create(nullptr, RECT{0, 0, 1, 1}, L"", kStyle,
+                                                kExStyle) != nullptr;
+}
+
+void VignelWindow::Destroy() {
+  tooltip_.Reset();
+  if (IsWindow()) DestroyWindow();
+}
+
+bool VignelWindow::ChooseVignel() {
+  return store_.ChooseVignel([this](int id) { return ShowVignel(id); }, &is_default_);
+}
+
+bool VignelWindow::ShowVignel(int id) {
+  if (id == current_id_) return true;
+  current_id_ = id;
+  image_.Release();
+  ClearLayeredImage();
+  tooltip_.Reset();
+  display_name_.clear();
+  image_path_.clear();
+  search_text_.clear();
+  if (id == 0) return true;
+  if (failed_ids_.count(id) != 0) return false;
+  if (!store_.LoadVignelInfo(id, &display_name_, &image_path_, &search_text_) ||
+      !SetImage(image_path_)) {
+    failed_ids_.insert(id);
+    return false;
+  }
+  CreateTooltip();
+  return true;
+}
+
+bool VignelWindow::SetImage(const std::wstring& path) {
+  if (!IsWindow() || !image_.Load(path)) return false;
+  // The system blends a layered window's picture with premultiplied
+  // colours; the decoder gives them straight.
+  PremultiplyAlpha(ImageBits{image_.bits(), image_.width(), image_.height(), image_.pitch(),
+                             image_.bits_per_pixel()});
+  if (!SetLayeredImage(image_.bitmap(), image_.size())) {
+    image_.Release();
+    return false;
+  }
+  return true;
+}
+
+void VignelWindow::CreateTooltip() {
+  tooltip_.Reset();
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  tooltip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                   nullptr, nullptr));
+  if (!tooltip_) return;
+  // The tool record without its trailing reserved pointer, which older
+  // common controls refuse. The tool is the whole window: the window has
+  // no parent, so it names itself as the tool's window too.
+  TTTOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(hwnd());
+  tool.lpszText = const_cast<wchar_t*>(display_name_.c_str());
+  ::SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void VignelWindow::RelayMouseMove(POINT client) {
+  if (!tooltip_) return;
+  MSG relayed = {};
+  relayed.hwnd = hwnd();
+  relayed.message = WM_MOUSEMOVE;
+  relayed.wParam = 0;
+  relayed.lParam = MAKELPARAM(client.x, client.y);
+  relayed.pt = CursorScreenPosition();
+  relayed.time = ::GetMessageTime();
+  ::SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+std::wstring VignelWindow::ClickAddress() const {
+  return is_default_ ? GetHomeUrl() : BuildSearchUrl(search_text_);
+}
+
+void VignelWindow::Click() {
+  // Taken before the engine is called: ending the composition hides the
+  // candidate window, which may change or hide this one.
+  const std::wstring address = ClickAddress();
+  UserNameInterface* user_name = seams_.user_name != nullptr ? seams_.user_name : SystemUserName();
+  ShellOpenInterface* shell = seams_.shell != nullptr ? seams_.shell : SystemShell();
+  // The typed text is discarded, not committed: the user went for the
+  // page, not for a guess of the input method.
+  if (engine_ != nullptr) engine_->EndComposition(false);
+  LaunchUrlAsync(address, user_name, shell);
+}
+
+bool VignelWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                        LRESULT& result) {
+  if (message != WM_SETCURSOR) return false;
+  switch (MouseMessageOf(lparam)) {
+    case WM_LBUTTONUP:
+      Click();
+      break;
+    case WM_MOUSEMOVE:
+      RelayMouseMove(CursorClientPosition(window));
+      UseCursor(IDC_HAND);
+      break;
+    default:
+      UseCursor(IDC_HAND);
+      break;
+  }
+  result = 0;
+  return true;
+}
+
+}  // namespace frontend
+}  // namespace ime_shared
