@@ -422,15 +422,20 @@ TEST_F(ContextTest, KeyPackingBitByBit) {
 TEST_F(ContextTest, ToAsciiExTakesKeyDownFromScanCodeBit15) {
   ASSERT_TRUE(Attach());
   TestMessageList list(10);
-  // The key state says up, the scan code says down: down.
+  // The key state says up, the scan code says down: down. No character in
+  // the high word: the keyboard translates the key.
   std::memset(keys_, 0, sizeof(keys_));
   EXPECT_EQ(context_->ToAsciiEx('A', 0x1E, keys_, list.get()), 0u);
+  EXPECT_EQ(imm_.scan_codes.size(), 1u);
   // The key state says down, bit 15 says up: up. The character the system
-  // passes in the high word is not the virtual key.
+  // passes in the high word is the key's, not the virtual key, and the
+  // keyboard is not asked again.
   keys_['A'] = 0x80;
   keys_[VK_LSHIFT] = 0x80;
   keys_[VK_SHIFT] = 0x80;
+  imm_.scan_codes.clear();
   context_->ToAsciiEx(('A' << 16) | 'A', 0x801E, keys_, list.get());
+  EXPECT_TRUE(imm_.scan_codes.empty());
   ASSERT_EQ(engine_->handled.size(), 2u);
   EXPECT_EQ(engine_->handled[0].virtual_key, 'A');
   EXPECT_EQ(engine_->handled[0].state, KeyEvent::kDown);
@@ -440,6 +445,25 @@ TEST_F(ContextTest, ToAsciiExTakesKeyDownFromScanCodeBit15) {
             KeyEvent::kShift | KeyEvent::kLeftShift);
   EXPECT_EQ(engine_->handled[1].character, 'A');
   EXPECT_TRUE(engine_->tested.empty()) << "ToAsciiEx does not test keys";
+
+  // A whole key as IMM32 sends it: the test, then the key with its
+  // character. The keyboard is asked once, by the test; the handled key
+  // carries the system's character even where this keyboard state would
+  // give another, and one above 127 is none.
+  std::memset(keys_, 0, sizeof(keys_));
+  keys_['N'] = 0x80;
+  imm_.scan_codes.clear();
+  engine_->handled.clear();
+  context_->ProcessKey('N', keys_);
+  context_->ToAsciiEx(('N' << 16) | 'N', 0x31, keys_, list.get());
+  context_->ToAsciiEx((0x0928u << 16) | 'N', 0x31, keys_, list.get());
+  EXPECT_EQ(imm_.scan_codes.size(), 1u);
+  ASSERT_EQ(engine_->handled.size(), 2u);
+  EXPECT_EQ(engine_->handled[0].virtual_key, 'N');
+  EXPECT_EQ(engine_->handled[0].character, 'N');
+  EXPECT_EQ(engine_->handled[0].state, KeyEvent::kDown);
+  EXPECT_EQ(engine_->handled[1].virtual_key, 'N');
+  EXPECT_EQ(engine_->handled[1].character, 0);
 }
 
 TEST_F(ContextTest, KeyMessagesLeaveThroughTheListOrHMsgBuf) {

@@ -1,34 +1,45 @@
 // A Wine application with an edit control, into which words are typed
-// through the input-method module, in the three ways the demonstration and
-// the scenario tests need:
+// through the input-method module, in the ways the demonstration and the
+// scenario tests need:
 //
-//   imm_host --install MODULE
-//       Copies MODULE into the system folder and installs it as a keyboard
-//       layout with ImmInstallIMEW ("Tarvel Hindi Input"); prints the
-//       layout.
+//   imm_host --layout
+//       Prints the installed keyboard layout whose input method is the
+//       module (the setup tool installs it: "Strevane.exe --action=install")
+//       and its file.
 //   imm_host --system WORD
 //       Through the system's IMM32: activates the installed layout, types
 //       WORD into the edit with SendInput, prints the composition and the
 //       candidates the edit's input context holds, then completes the
 //       composition with ImmNotifyIME(NI_COMPOSITIONSTR, CPS_COMPLETE) and
 //       prints the edit's text.
-//   imm_host --host WORD [--module=PATH]
+//   imm_host --host WORD [--module=PATH] [--screenshot=PNG]
 //       The host plays IMM32's part (Wine 8 loses the messages an input
 //       method returns from ImeToAsciiEx on 64-bit and makes no window of
 //       its UI class): the layout is not activated; the host loads the
 //       installed module (or PATH), gives the edit an input context of its
-//       own, selects the module into it, makes the UI window when the
-//       module can, and passes every key that SendInput delivers through
-//       ImeProcessKey and ImeToAsciiEx, sending the messages to the edit.
-//       Types WORD and Space, then "kya" and Esc into an emptied edit, then
-//       F12 and "abc" into an emptied edit; prints the edit's text after
+//       own, selects the module into it, makes the UI window, whose UI
+//       manager shows the candidate window, and passes every key that
+//       SendInput delivers through ImeProcessKey and ImeToAsciiEx, sending
+//       the messages to the edit. Types WORD and prints the composition,
+//       the candidates, the caret and the candidate window (its place, and
+//       the dark pixels of its text as the screen shows them; with PNG also
+//       a picture of the application and the window, copied from the
+//       screen); then Space; then "kya" and Esc into an emptied edit; then
+//       F12 and "abc" into an emptied edit. Prints the edit's text after
 //       each.
 //
-// Output lines are "name: value" in UTF-8. Exit codes: 0 done, 2 bad
-// arguments, 3 a step failed (the line "error: ..." says which).
+// Output lines are "name: value" in UTF-8; places are screen pixels:
+//   caret: X Y HEIGHT
+//   candidate window: visible LEFT TOP WIDTH HEIGHT | hidden | none
+// Exit codes: 0 done, 2 bad arguments, 3 a step failed (the line
+// "error: ..." says which).
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,8 +51,6 @@ namespace {
 using ime_t13n::imm_host::Message;
 using ime_t13n::imm_host::ModuleExports;
 using ime_t13n::imm_host::ToUtf8;
-
-const wchar_t kLayoutText[] = L"Tarvel Hindi Input";
 
 void Print(const std::string& name, const std::wstring& value) {
   const std::string line = name + ": " + ToUtf8(value) + "\n";
@@ -195,17 +204,9 @@ std::vector<std::wstring> CandidatesOf(HIMC himc) {
   return strings;
 }
 
-int Install(const std::wstring& module) {
-  const std::wstring installed = SystemModulePath();
-  if (::lstrcmpiW(module.c_str(), installed.c_str()) != 0 &&
-      !::CopyFileW(module.c_str(), installed.c_str(), FALSE)) {
-    return Fail(L"cannot copy the module to " + installed);
-  }
+int ShowLayout() {
   HKL layout = FindModuleLayout();
-  if (layout == nullptr) {
-    layout = ::ImmInstallIMEW(installed.c_str(), kLayoutText);
-  }
-  if (layout == nullptr) return Fail(L"ImmInstallIMEW failed");
+  if (layout == nullptr) return Fail(L"the module's layout is not installed");
   wchar_t file[MAX_PATH] = {};
   ::ImmGetIMEFileNameW(layout, file, MAX_PATH);
   Print("layout", Hex(reinterpret_cast<UINT_PTR>(layout)));
@@ -239,6 +240,178 @@ int TypeThroughSystem(const std::wstring& word) {
   ::ImmReleaseContext(application.edit, himc);
   Print("edit", application.Text());
   return 0;
+}
+
+// The pixels of |rect| as the screen shows them, top row first, as
+// 0x00RRGGBB; empty when they cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  std::vector<uint32_t> pixels;
+  if (width <= 0 || height <= 0) return pixels;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap =
+      ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory != nullptr && bitmap != nullptr) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    if (::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top,
+                 SRCCOPY)) {
+      ::GdiFlush();
+      const auto* first = static_cast<const uint32_t*>(bits);
+      pixels.assign(first, first + static_cast<size_t>(width) * height);
+      for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    }
+    ::SelectObject(memory, old);
+  }
+  if (bitmap != nullptr) ::DeleteObject(bitmap);
+  if (memory != nullptr) ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// Pixels dark enough to be text: the window's skin, borders and buttons
+// are light, its text black.
+size_t DarkPixels(const std::vector<uint32_t>& pixels) {
+  size_t dark = 0;
+  for (uint32_t pixel : pixels) {
+    if ((pixel & 0xFF) < 0x50 && ((pixel >> 8) & 0xFF) < 0x50 &&
+        ((pixel >> 16) & 0xFF) < 0x50) {
+      ++dark;
+    }
+  }
+  return dark;
+}
+
+// Writes |rect| of the screen to |path| as PNG.
+bool SaveScreenPng(const RECT& rect, const std::wstring& path) {
+  namespace gp = Gdiplus;
+  const std::vector<uint32_t> pixels = ScreenPixels(rect);
+  if (pixels.empty()) return false;
+  gp::GdiplusStartupInput startup;
+  ULONG_PTR token = 0;
+  if (gp::GdiplusStartup(&token, &startup, nullptr) != gp::Ok) return false;
+  bool saved = false;
+  UINT count = 0;
+  UINT bytes = 0;
+  gp::DllExports::GdipGetImageEncodersSize(&count, &bytes);
+  std::vector<BYTE> buffer(bytes);
+  auto* codecs = reinterpret_cast<gp::ImageCodecInfo*>(buffer.data());
+  if (bytes > 0 &&
+      gp::DllExports::GdipGetImageEncoders(count, bytes, codecs) == gp::Ok) {
+    for (UINT i = 0; i < count; ++i) {
+      if (codecs[i].MimeType == nullptr ||
+          std::wstring(codecs[i].MimeType) != L"image/png") {
+        continue;
+      }
+      const int width = rect.right - rect.left;
+      gp::GpBitmap* image = nullptr;
+      if (gp::DllExports::GdipCreateBitmapFromScan0(
+              width, rect.bottom - rect.top, width * 4, PixelFormat32bppRGB,
+              reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels.data())),
+              &image) == gp::Ok) {
+        saved = gp::DllExports::GdipSaveImageToFile(
+                    image, path.c_str(), &codecs[i].Clsid, nullptr) == gp::Ok;
+        gp::DllExports::GdipDisposeImage(image);
+      }
+      break;
+    }
+  }
+  gp::GdiplusShutdown(token);
+  return saved;
+}
+
+// The input method's candidate window on this thread; null when it has
+// none.
+HWND CandidateWindow() {
+  HWND found = nullptr;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM out) -> BOOL {
+        wchar_t name[32] = {};
+        ::GetClassNameW(window, name, 32);
+        if (std::wstring(name) != L"IMEHORIZONTAL") return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::wstring Numbers(std::initializer_list<LONG> values) {
+  std::wstring out;
+  for (LONG value : values) {
+    if (!out.empty()) out += L' ';
+    out += std::to_wstring(value);
+  }
+  return out;
+}
+
+// Prints the caret's place.
+void PrintCaret() {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) ||
+      info.hwndCaret == nullptr) {
+    Print("caret", L"none");
+    return;
+  }
+  POINT top_left = {info.rcCaret.left, info.rcCaret.top};
+  ::ClientToScreen(info.hwndCaret, &top_left);
+  Print("caret", Numbers({top_left.x, top_left.y,
+                          info.rcCaret.bottom - info.rcCaret.top}));
+}
+
+// Prints the candidate window's state and, while it shows, the dark pixels
+// the screen shows in it.
+void PrintCandidateWindow() {
+  HWND window = CandidateWindow();
+  if (window == nullptr) {
+    Print("candidate window", L"none");
+    return;
+  }
+  if (!::IsWindowVisible(window)) {
+    Print("candidate window", L"hidden");
+    return;
+  }
+  RECT rect = {};
+  ::GetWindowRect(window, &rect);
+  Print("candidate window",
+        L"visible " + Numbers({rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top}));
+  Print("candidate text pixels",
+        std::to_wstring(DarkPixels(ScreenPixels(rect))));
+}
+
+// Saves the application's window and the candidate window beside its caret
+// as |path|. Only the application's client area is taken: without a window
+// manager (the virtual display) nothing draws its frame.
+void SaveScreenshot(HWND frame, const std::wstring& path) {
+  RECT picture = {};
+  ::GetClientRect(frame, &picture);
+  ::MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&picture), 2);
+  HWND candidates = CandidateWindow();
+  if (candidates != nullptr && ::IsWindowVisible(candidates)) {
+    RECT rect = {};
+    ::GetWindowRect(candidates, &rect);
+    ::UnionRect(&picture, &picture, &rect);
+  }
+  RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                 ::GetSystemMetrics(SM_CYSCREEN)};
+  ::IntersectRect(&picture, &picture, &screen);
+  if (!SaveScreenPng(picture, path)) {
+    Print("screenshot", L"not saved");
+    return;
+  }
+  Print("screenshot", path);
 }
 
 // The host's own input context and the module it drives.
@@ -322,7 +495,8 @@ bool HostKey(const MSG& message) {
   return true;
 }
 
-int HostPlaysImm(const std::wstring& word, const std::wstring& module_path) {
+int HostPlaysImm(const std::wstring& word, const std::wstring& module_path,
+                 const std::wstring& screenshot) {
   Application application;
   if (!application.Create()) return Fail(L"no application window");
   if (FindModuleLayout() == ::GetKeyboardLayout(0) &&
@@ -377,8 +551,12 @@ int HostPlaysImm(const std::wstring& word, const std::wstring& module_path) {
   Pump();
 
   SendText(word);
+  Print("typed", word);
   Print("composition", CompositionOf(g_hosted.himc, GCS_COMPSTR));
   Print("candidates", Join(CandidatesOf(g_hosted.himc)));
+  PrintCaret();
+  PrintCandidateWindow();
+  if (!screenshot.empty()) SaveScreenshot(application.frame, screenshot);
   SendKey(VK_SPACE);
   Print("typed", word + L" + Space");
   Print("edit", application.Text());
@@ -387,9 +565,11 @@ int HostPlaysImm(const std::wstring& word, const std::wstring& module_path) {
   SendText(L"kya");
   Print("typed", L"kya");
   Print("edit", application.Text());
+  PrintCandidateWindow();
   SendKey(VK_ESCAPE);
   Print("typed", L"Esc");
   Print("edit", application.Text());
+  PrintCandidateWindow();
 
   application.Clear();
   SendKey(VK_F12);
@@ -416,23 +596,30 @@ int HostPlaysImm(const std::wstring& word, const std::wstring& module_path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr,
-                 "usage: imm_host --install MODULE | --system WORD | "
-                 "--host WORD [--module=PATH]\n");
-    return 2;
-  }
-  const std::wstring mode = argv[1];
-  const std::wstring argument = argv[2];
-  if (mode == L"--install") return Install(argument);
-  if (mode == L"--system") return TypeThroughSystem(argument);
-  if (mode == L"--host") {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"--layout" && argc == 2) return ShowLayout();
+  if (mode == L"--system" && argc == 3) return TypeThroughSystem(argv[2]);
+  if (mode == L"--host" && argc >= 3) {
     std::wstring module = SystemModulePath();
-    const std::wstring flag = L"--module=";
-    if (argc > 3 && std::wstring(argv[3]).compare(0, flag.size(), flag) == 0) {
-      module = std::wstring(argv[3]).substr(flag.size());
+    std::wstring screenshot;
+    for (int i = 3; i < argc; ++i) {
+      const std::wstring option = argv[i];
+      const size_t equals = option.find(L'=');
+      const std::wstring name = option.substr(0, equals);
+      const std::wstring value =
+          equals == std::wstring::npos ? L"" : option.substr(equals + 1);
+      if (name == L"--module" && !value.empty()) {
+        module = value;
+      } else if (name == L"--screenshot" && !value.empty()) {
+        screenshot = value;
+      } else {
+        return 2;
+      }
     }
-    return HostPlaysImm(argument, module);
+    return HostPlaysImm(argv[2], module, screenshot);
   }
+  std::fprintf(stderr,
+               "usage: imm_host --layout | --system WORD | "
+               "--host WORD [--module=PATH] [--screenshot=PNG]\n");
   return 2;
 }

@@ -1,16 +1,21 @@
 // Scenarios of the built module in a Wine application (imm_host.exe, run as
-// a second process), in a Wine prefix of their own with the Hindi locale:
+// a second process), in a Wine prefix of their own with the Hindi locale,
+// the module installed as the product installs it (in the system folder,
+// its keyboard layout added by the setup tool, "Strevane.exe
+// --action=install"):
 //
-// - through Wine's IMM32 (a smoke test of what Wine does right): the module
-//   is installed as a keyboard layout of the locale's language and
-//   activated; the letters of "namaste" sent with SendInput reach it, the
-//   edit's input context holds the composition and the candidates, and
-//   completing the composition commits the first candidate into the edit.
-//   Space is not checked this way: Wine 8 on 64-bit reads the messages an
-//   input method returns from ImeToAsciiEx at a wrong offset.
+// - through Wine's IMM32 (a smoke test of what Wine does right): the layout
+//   is of the locale's language and activates; the letters of "namaste"
+//   sent with SendInput reach the module, the edit's input context holds
+//   the composition and the candidates, and completing the composition
+//   commits the first candidate into the edit. Space is not checked this
+//   way: Wine 8 on 64-bit reads the messages an input method returns from
+//   ImeToAsciiEx at a wrong offset.
 // - the host playing IMM32's part (the acceptance of the keystroke road in
-//   an application): "namaste" and Space commit "नमस्ते " into the edit, Esc
-//   cancels a composition, F12 lets Latin letters through.
+//   an application): after "namaste" the candidate window shows just below
+//   the caret, at its x, with its text on the screen; Space commits
+//   "नमस्ते " into the edit, Esc cancels a composition and hides the window,
+//   F12 lets Latin letters through.
 #include <windows.h>
 
 #include <string>
@@ -97,11 +102,36 @@ class ImmHostScenarioTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
+  // Copies the module into the system folder, runs the setup tool's
+  // install action and reads back the layout the host finds.
   ::testing::AssertionResult Install(Lines* lines) {
-    return RunHost(L"--install \"" + imm_host::ModuleBesideProgram() + L"\"",
-                   lines);
+    wchar_t folder[MAX_PATH];
+    ::GetSystemDirectoryW(folder, MAX_PATH);
+    const std::wstring module = imm_host::ModuleBesideProgram();
+    const std::wstring installed =
+        std::wstring(folder) + module.substr(module.find_last_of(L'\\'));
+    if (!::CopyFileW(module.c_str(), installed.c_str(), FALSE)) {
+      return ::testing::AssertionFailure() << "cannot copy the module";
+    }
+    const int code = ime_testing::RunChild(L"Strevane", L"--action=install");
+    if (code != 0) {
+      return ::testing::AssertionFailure() << "Strevane exited with " << code;
+    }
+    return RunHost(L"--layout", lines);
   }
 };
+
+// "X Y ..." as numbers.
+std::vector<long> Numbers(const std::wstring& text) {
+  std::vector<long> numbers;
+  size_t start = text.find_first_of(L"-0123456789");
+  while (start != std::wstring::npos) {
+    size_t end = 0;
+    numbers.push_back(std::stol(text.substr(start), &end));
+    start = text.find_first_of(L"-0123456789", start + end);
+  }
+  return numbers;
+}
 
 TEST_F(ImmHostScenarioTest, TypingThroughWineImm) {
   ASSERT_EQ(::GetUserDefaultLCID(), 0x0439u)
@@ -138,6 +168,27 @@ TEST_F(ImmHostScenarioTest, HostPlayingImmTypesCommitsCancelsAndTogglesOff) {
   EXPECT_EQ(First(lines, "composition"), L"namaste");
   const std::wstring candidates = First(lines, "candidates");
   EXPECT_EQ(candidates.substr(0, candidates.find(L',')), kNamaste);
+
+  // The UI manager's candidate window shows the word just below the caret,
+  // at its x, and the screen shows its text; after "kya" it shows again,
+  // and Esc hides it.
+  const std::vector<std::wstring> windows = ValuesOf(lines, "candidate window");
+  ASSERT_EQ(windows.size(), 3u);
+  ASSERT_EQ(windows[0].compare(0, 8, L"visible "), 0)
+      << ime_shared::WideToUtf8(windows[0]);
+  const std::vector<long> caret = Numbers(First(lines, "caret"));
+  const std::vector<long> window = Numbers(windows[0]);
+  ASSERT_EQ(caret.size(), 3u);
+  ASSERT_EQ(window.size(), 4u);
+  EXPECT_EQ(window[0], caret[0]) << "at the caret's x";
+  EXPECT_GE(window[1], caret[1] + caret[2]) << "below the caret";
+  EXPECT_LE(window[1], caret[1] + caret[2] + 4) << "just below the caret";
+  const std::vector<long> dark = Numbers(First(lines, "candidate text pixels"));
+  ASSERT_EQ(dark.size(), 1u);
+  EXPECT_GT(dark[0], 50) << "no text drawn in the candidate window";
+  EXPECT_EQ(windows[1].compare(0, 8, L"visible "), 0);
+  EXPECT_EQ(windows[2], L"hidden");
+
   const std::vector<std::wstring> edits = ValuesOf(lines, "edit");
   ASSERT_EQ(edits.size(), 4u);
   // Space commits the first candidate and the space.
