@@ -14,7 +14,6 @@
 // (one line).
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,20 +24,14 @@
 #include "ime/shared/product_registry.h"
 #include "ime/shared/settings.h"
 #include "ime/shared/string_utils.h"
+#include "ime/shared/testing/lexicon_words.h"
 #include "ime/shared/testing/measurement.h"
-#include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 #include "tools/keystrokes/reading_context.h"
 
 namespace {
 
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t index = std::min(
-      values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-  return values[index];
-}
+using ime_testing::Percentile;
 
 // Watches one key (and its subkeys) for changes of values.
 class KeyWatch {
@@ -87,26 +80,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: keystroke_bench LEXICON.tsv\n");
     return 2;
   }
-  std::string text;
-  if (!ime_testing::ReadFileBytes(ime_shared::Utf8ToWide(argv[1]), &text)) {
+  std::vector<std::wstring> words;
+  if (!ime_testing::ReadLexiconLatinWords(ime_shared::Utf8ToWide(argv[1]), &words)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 1;
-  }
-  // The Latin column of each row: Devanagari, Latin, count.
-  std::vector<std::wstring> words;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    const size_t tab2 = line.find('\t', tab + 1);
-    std::wstring latin = ime_shared::Utf8ToWide(line.substr(
-        tab + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab - 1));
-    if (!latin.empty() && latin.back() == L'\r') latin.pop_back();
-    if (!latin.empty()) words.push_back(latin);
   }
 
   keystrokes::ReadingContext context;

@@ -40,4 +40,13 @@ void TapKey(ime_shared::EngineInterface* engine, wchar_t c) {
   if (engine->ProcessKey(up)) engine->HandleKey(up);
 }
 
+void TapWithControl(ime_shared::EngineInterface* engine, uint16_t virtual_key, wchar_t character) {
+  ime_shared::KeyEvent key = {virtual_key, static_cast<uint16_t>(character),
+                              ime_shared::KeyEvent::kDown | ime_shared::KeyEvent::kControl |
+                                  ime_shared::KeyEvent::kLeftControl};
+  if (engine->ProcessKey(key)) engine->HandleKey(key);
+  key.state = 0;
+  if (engine->ProcessKey(key)) engine->HandleKey(key);
+}
+
 }  // namespace keystrokes

@@ -36,6 +36,10 @@ ime_shared::KeyEvent KeyFor(wchar_t c, bool down);
 // The key-down (test, then handling when eaten) and the release of |c|.
 void TapKey(ime_shared::EngineInterface* engine, wchar_t c);
 
+// The key-down and the release of |virtual_key| (giving |character|) with
+// the left Ctrl held.
+void TapWithControl(ime_shared::EngineInterface* engine, uint16_t virtual_key, wchar_t character);
+
 }  // namespace keystrokes
 
 #endif  // TOOLS_KEYSTROKES_READING_CONTEXT_H_

@@ -22,16 +22,9 @@ constexpr int kBadgeHeight = 40;
 // The badge: a warm panel with a lamp and the festival's name, opaque, as
 // a bottom-up 32-bit bitmap file.
 std::string BadgeBytes() {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kBadgeWidth;
-  info.bmiHeader.biHeight = -kBadgeHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   ime_shared::base::ScopedBitmap bitmap(
-      ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+      ime_shared::base::CreateTopDownDib32(nullptr, kBadgeWidth, kBadgeHeight, &bits));
   ime_shared::base::ScopedMemoryDC dc(::CreateCompatibleDC(nullptr));
   if (!bitmap || !dc || bits == nullptr) return std::string();
   {
@@ -77,8 +70,9 @@ std::string BadgeBytes() {
   for (int i = 0; i < kBadgeWidth * kBadgeHeight; ++i) pixels[i * 4 + 3] = 255;
 
   BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER header = info.bmiHeader;
-  header.biHeight = kBadgeHeight;  // bottom-up, as every reader expects
+  // Bottom-up, as every reader expects.
+  const BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), kBadgeWidth, kBadgeHeight, 1, 32,
+                                   BI_RGB};
   const int pitch = kBadgeWidth * 4;
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(file) + sizeof(header);

@@ -3,9 +3,11 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "ime/shared/base/gdi_objects.h"
+#include "ime/shared/string_utils.h"
 
 namespace keystrokes {
 
@@ -57,6 +59,31 @@ bool SaveScreenRect(const RECT& rect, const std::wstring& path) {
   const bool saved =
       gp::DllExports::GdipSaveImageToFile(image, path.c_str(), &encoder, nullptr) == gp::Ok;
   gp::DllExports::GdipDisposeImage(image);
+  return saved;
+}
+
+ScreenPictures::ScreenPictures(const std::wstring& folder) : folder_(folder) {
+  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  gp::GdiplusStartupInput startup;
+  started_ = gp::GdiplusStartup(&token_, &startup, nullptr) == gp::Ok;
+}
+
+ScreenPictures::~ScreenPictures() {
+  if (started_) gp::GdiplusShutdown(token_);
+}
+
+bool ScreenPictures::Ready() const {
+  if (!started_) std::fprintf(stderr, "GDI+ did not start\n");
+  return started_;
+}
+
+bool ScreenPictures::Save(const std::wstring& name, const RECT& rect, bool shown,
+                          const std::string& details) const {
+  const std::wstring path = folder_ + L"\\" + name + L".png";
+  const bool saved = shown && SaveScreenRect(rect, path);
+  std::printf("%s: %s %ldx%ld%s\n", ime_shared::WideToUtf8(name).c_str(),
+              saved ? ime_shared::WideToUtf8(path).c_str() : "(not saved)",
+              rect.right - rect.left, rect.bottom - rect.top, details.c_str());
   return saved;
 }
 

@@ -37,4 +37,12 @@ void PumpMessages() {
   }
 }
 
+void PumpMessagesFor(DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    PumpMessages();
+    ::Sleep(10);
+  }
+}
+
 }  // namespace keystrokes

@@ -40,6 +40,9 @@ class WindowContext : public ime_shared::ContextInterface {
 
 // Dispatches the messages waiting in this thread's queue.
 void PumpMessages();
+// Dispatches this thread's messages for |ms| milliseconds, so that the
+// windows paint and their timers fire.
+void PumpMessagesFor(DWORD ms);
 
 }  // namespace keystrokes
 

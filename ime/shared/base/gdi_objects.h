@@ -143,6 +143,21 @@ class ScopedSelectObject {
   HGDIOBJ previous_;
 };
 
+// A 32-bit DIB section of |width| x |height| whose rows run from the top
+// (blue, green, red and alpha bytes; all zero when new), made for |dc| (null:
+// the screen); |*bits| receives its first byte. Null when it cannot be made.
+inline HBITMAP CreateTopDownDib32(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  *bits = nullptr;
+  return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 }  // namespace base
 }  // namespace ime_shared
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "ime/shared/base/gdi_objects.h"
+
 namespace ime_shared {
 namespace base {
 namespace {
@@ -106,16 +108,9 @@ bool Image32::Load(const std::wstring& path) {
 
   bool copied = false;
   if (width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    // A negative height makes the rows run from the top.
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap =
+        CreateTopDownDib32(nullptr, static_cast<int>(width), static_cast<int>(height), &bits);
     if (bitmap != nullptr && bits != nullptr) {
       gp::Rect area(0, 0, static_cast<INT>(width), static_cast<INT>(height));
       gp::BitmapData locked = {};

@@ -95,16 +95,9 @@ bool UpdateShadowImage(HWND shadow, const RECT& rect) {
   const int height = rect.bottom - rect.top;
   if (shadow == nullptr || height < 6 || width < kBand) return false;
 
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   // A new DIB section is all zero: black and fully transparent.
-  base::ScopedBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  base::ScopedBitmap bitmap(base::CreateTopDownDib32(nullptr, width, height, &bits));
   if (!bitmap || bits == nullptr) return false;
   DrawShadowAlpha(static_cast<uint8_t*>(bits), width, height, width * 4);
 

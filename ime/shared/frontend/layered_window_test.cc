@@ -27,15 +27,8 @@ class LayeredPopup : public base::WindowImpl<LayeredPopup>, public LayeredWindow
 // A top-down 32-bit DIB section of |size|: the left half opaque |rgb|, the
 // right half fully transparent (premultiplied: all zero).
 HBITMAP HalfOpaque(SIZE size, uint32_t rgb) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = base::CreateTopDownDib32(nullptr, size.cx, size.cy, &bits);
   if (bitmap == nullptr) return nullptr;
   auto* pixels = static_cast<uint32_t*>(bits);
   for (int y = 0; y < size.cy; ++y) {

@@ -40,17 +40,24 @@ bool OffscreenDC::CopyTo(HDC target, int x, int y) const {
   return ::BitBlt(target, x, y, size_.cx, size_.cy, dc_, 0, 0, SRCCOPY) != FALSE;
 }
 
-bool PaintDoubleBuffered(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw) {
+bool OffscreenDC::PaintWindow(HWND window,
+                              const std::function<void(HDC dc, const RECT& client)>& draw) {
   base::ScopedPaintDC paint(window);
   if (paint.Get() == nullptr) return false;
   RECT client = {0, 0, 0, 0};
   ::GetClientRect(window, &client);
-  OffscreenDC offscreen;
-  if (!offscreen.Create(paint.Get(), client.right - client.left, client.bottom - client.top)) {
-    return false;
+  const SIZE size = {client.right - client.left, client.bottom - client.top};
+  if (size.cx <= 0 || size.cy <= 0) return false;
+  if (dc_ == nullptr || size_.cx != size.cx || size_.cy != size.cy) {
+    if (!Create(paint.Get(), size.cx, size.cy)) return false;
   }
-  draw(offscreen.dc(), client);
-  return offscreen.CopyTo(paint.Get(), 0, 0);
+  draw(dc_, client);
+  return CopyTo(paint.Get(), 0, 0);
+}
+
+bool PaintDoubleBuffered(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw) {
+  OffscreenDC offscreen;
+  return offscreen.PaintWindow(window, draw);
 }
 
 }  // namespace frontend

@@ -38,6 +38,13 @@ class OffscreenDC {
   // Copies the whole image to (x, y) of |target|.
   bool CopyTo(HDC target, int x, int y) const;
 
+  // Handles WM_PAINT of |window| through this buffer, kept from one paint
+  // to the next and made anew when the client area's size changed: |draw|
+  // paints the whole client area into it, and it is then copied onto the
+  // window in one go, so that nothing flickers. False when nothing could be
+  // drawn (the window's update region is validated all the same).
+  bool PaintWindow(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw);
+
  private:
   HDC dc_;
   HBITMAP bitmap_;
@@ -45,10 +52,8 @@ class OffscreenDC {
   SIZE size_;
 };
 
-// Handles WM_PAINT of |window| double-buffered: |draw| paints the whole
-// client area into an offscreen context, which is then copied onto the
-// window in one go, so that nothing flickers. False when nothing could be
-// drawn (the window's update region is validated all the same).
+// OffscreenDC::PaintWindow through a buffer made for this paint alone, for
+// the windows that keep none.
 bool PaintDoubleBuffered(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw);
 
 }  // namespace frontend

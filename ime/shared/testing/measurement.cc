@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ime_testing {
@@ -28,6 +29,14 @@ double Now() {
   ::QueryPerformanceCounter(&counter);
   return static_cast<double>(counter.QuadPart) /
          static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index =
+      std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
+  return values[index];
 }
 
 }  // namespace ime_testing

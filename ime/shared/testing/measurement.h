@@ -1,8 +1,10 @@
-// What the benchmark and measuring programs read off the process.
+// What the benchmark and measuring programs read off the process, and the
+// figures they print of their timings.
 #ifndef IME_SHARED_TESTING_MEASUREMENT_H_
 #define IME_SHARED_TESTING_MEASUREMENT_H_
 
 #include <cstddef>
+#include <vector>
 
 namespace ime_testing {
 
@@ -14,6 +16,10 @@ size_t PrivateBytes();
 
 // Seconds on the performance counter.
 double Now();
+
+// The value at fraction |p| (0 is the least, 1 the greatest) of |values|,
+// the nearest rank rounded to the closer one; 0 when there are none.
+double Percentile(std::vector<double> values, double p);
 
 }  // namespace ime_testing
 

@@ -16,7 +16,6 @@
 //   p50_us=F p99_us=F max_us=F focus_p50_ms=F focus_max_ms=F keystrokes=N
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,8 +24,8 @@
 #include "ime/shared/frontend/supported_language_set.h"
 #include "ime/shared/settings.h"
 #include "ime/shared/string_utils.h"
+#include "ime/shared/testing/lexicon_words.h"
 #include "ime/shared/testing/measurement.h"
-#include "ime/shared/testing/temp_dir.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
@@ -41,34 +40,9 @@ using ime_tsf_testing::FakeContext;
 using ime_tsf_testing::FakeDocumentMgr;
 using ime_tsf_testing::FakeThreadMgr;
 
-std::vector<double> g_test_us;
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t index =
-      std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-  return values[index];
-}
+using ime_testing::Percentile;
 
-// The Latin column of each row of the lexicon: Devanagari, Latin, count.
-std::vector<std::wstring> ReadWords(const std::string& text) {
-  std::vector<std::wstring> words;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    const size_t tab2 = line.find('\t', tab + 1);
-    std::wstring latin = ime_shared::Utf8ToWide(
-        line.substr(tab + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab - 1));
-    if (!latin.empty() && latin.back() == L'\r') latin.pop_back();
-    if (!latin.empty()) words.push_back(latin);
-  }
-  return words;
-}
+std::vector<double> g_test_us;
 
 UINT VirtualKeyOf(wchar_t c) {
   if (c >= L'a' && c <= L'z') return c - L'a' + L'A';
@@ -104,12 +78,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tsf_bench LEXICON.tsv\n");
     return 2;
   }
-  std::string text;
-  if (!ime_testing::ReadFileBytes(ime_shared::Utf8ToWide(argv[1]), &text)) {
+  std::vector<std::wstring> words;
+  if (!ime_testing::ReadLexiconLatinWords(ime_shared::Utf8ToWide(argv[1]), &words)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 1;
   }
-  const std::vector<std::wstring> words = ReadWords(text);
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   ime_t13n::EngineEnvironment environment;

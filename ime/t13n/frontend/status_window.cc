@@ -376,20 +376,7 @@ bool StatusWindow::ProcessOwnMessage(HWND window, UINT message, WPARAM wparam, L
       if (IsWindow()) ApplyTransparency();
       return false;
     case WM_PAINT: {
-      ime_shared::base::ScopedPaintDC paint(window);
-      RECT client = {0, 0, 0, 0};
-      ::GetClientRect(window, &client);
-      const SIZE size = {client.right - client.left, client.bottom - client.top};
-      if (paint.Get() != nullptr && size.cx > 0 && size.cy > 0) {
-        if (offscreen_.dc() == nullptr || offscreen_.size().cx != size.cx ||
-            offscreen_.size().cy != size.cy) {
-          offscreen_.Create(paint.Get(), size.cx, size.cy);
-        }
-        if (offscreen_.dc() != nullptr) {
-          Paint(offscreen_.dc(), client);
-          offscreen_.CopyTo(paint.Get(), 0, 0);
-        }
-      }
+      offscreen_.PaintWindow(window, [this](HDC dc, const RECT& client) { Paint(dc, client); });
       result = 0;
       return true;
     }

@@ -254,15 +254,9 @@ inline std::vector<uint32_t> ReadScreen(const RECT& rect) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   ime_shared::base::ScopedWindowDC screen(nullptr);
   ime_shared::base::ScopedMemoryDC memory(::CreateCompatibleDC(screen.Get()));
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   ime_shared::base::ScopedBitmap bitmap(
-      ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+      ime_shared::base::CreateTopDownDib32(screen.Get(), width, height, &bits));
   if (!bitmap || bits == nullptr) return pixels;
   {
     ime_shared::base::ScopedSelectObject select(memory.Get(), bitmap.Get());
