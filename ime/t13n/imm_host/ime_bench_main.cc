@@ -25,9 +25,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ime/shared/base/imm_ddk.h"
+#include "ime/shared/testing/lexicon_words.h"
 #include "ime/shared/testing/measurement.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/imm_host/module_driver.h"
@@ -38,43 +40,15 @@ using ime_t13n::imm_host::DrivenContext;
 using ime_t13n::imm_host::KeyResult;
 using ime_t13n::imm_host::LoadedModule;
 
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t index = std::min(
-      values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-  return values[index];
-}
-
-std::wstring Utf8ToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                          static_cast<int>(text.size()),
-                                          nullptr, 0);
-  std::wstring out(units, L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        &out[0], units);
-  return out;
-}
+using ime_testing::Percentile;
 
 // The Latin words of the lexicon that the keys can type (letters only).
 std::vector<std::wstring> ReadWords(const std::string& text) {
   std::vector<std::wstring> words;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    const size_t tab2 = line.find('\t', tab + 1);
-    std::wstring latin = Utf8ToWide(line.substr(
-        tab + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab - 1));
-    if (!latin.empty() && latin.back() == L'\r') latin.pop_back();
-    bool letters = !latin.empty();
+  for (std::wstring& latin : ime_testing::LexiconLatinWords(text)) {
+    bool letters = true;
     for (wchar_t c : latin) letters = letters && c >= L'a' && c <= L'z';
-    if (letters) words.push_back(latin);
+    if (letters) words.push_back(std::move(latin));
   }
   return words;
 }
@@ -188,13 +162,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string text;
-  if (!ime_testing::ReadFileBytes(Utf8ToWide(argv[1]), &text)) {
+  if (!ime_testing::ReadFileBytes(ime_shared::Utf8ToWide(argv[1]), &text)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 1;
   }
   const std::vector<std::wstring> words = ReadWords(text);
   const std::wstring module_path =
-      argc > 2 ? Utf8ToWide(argv[2]) : ime_t13n::imm_host::ModuleBesideProgram();
+      argc > 2 ? ime_shared::Utf8ToWide(argv[2]) : ime_t13n::imm_host::ModuleBesideProgram();
 
   LoadedModule module;
   const double load_start = ime_testing::Now();

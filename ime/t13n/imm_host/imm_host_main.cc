@@ -43,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "ime/shared/base/gdi_objects.h"
 #include "ime/shared/base/imm_ddk.h"
 #include "ime/t13n/imm_host/module_driver.h"
 
@@ -251,16 +252,9 @@ std::vector<uint32_t> ScreenPixels(const RECT& rect) {
   if (width <= 0 || height <= 0) return pixels;
   HDC screen = ::GetDC(nullptr);
   HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap =
-      ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      ime_shared::base::CreateTopDownDib32(screen, width, height, &bits);
   if (memory != nullptr && bitmap != nullptr) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);
     if (::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top,
