@@ -8,53 +8,24 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/t13n/frontend/picker_image_test_helpers.h"
 #include "ime/t13n/frontend/soft_keyboard_tables.h"
 
 namespace ime_t13n {
 namespace {
 
-// The pixels of a loaded image, top row first, as 0xRRGGBB.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> rgb;
+using testing_helpers::Pixels;
 
-  uint32_t at(int x, int y) const { return rgb[y * width + x]; }
-  // Dark enough to be a label's stroke rather than any key face.
-  bool ink(int x, int y) const {
-    const uint32_t c = at(x, y);
-    return ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) < 3 * 90;
-  }
-};
+// Dark enough to be a label's stroke rather than any key face.
+bool Ink(const Pixels& image, int x, int y) {
+  const uint32_t c = image.at(x, y);
+  return ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) < 3 * 90;
+}
 
 Pixels Load(PickerImage image) {
-  const std::wstring path = std::wstring(L"" KELVANE_PICKER_IMAGES_DIR) +
-                            L"\\" + PickerImageRelativePath(0, image);
-  Pixels pixels;
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                 LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  if (bitmap == nullptr) return pixels;
-  BITMAP info = {};
-  GetObjectW(bitmap, sizeof(info), &info);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = info.bmWidth;
-  format.bmiHeader.biHeight = -info.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  pixels.rgb.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-  HDC dc = GetDC(nullptr);
-  if (GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.rgb.data(), &format,
-                DIB_RGB_COLORS) == info.bmHeight) {
-    pixels.width = info.bmWidth;
-    pixels.height = info.bmHeight;
-    for (uint32_t& p : pixels.rgb) p &= 0xFFFFFF;
-  }
-  ReleaseDC(nullptr, dc);
-  DeleteObject(bitmap);
-  return pixels;
+  return testing_helpers::ReadBitmap(static_cast<HBITMAP>(
+      LoadImageW(nullptr, testing_helpers::HindiPickerImagePath(image).c_str(), IMAGE_BITMAP, 0,
+                 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
 TEST(PickerImagesTest, HindiImagesHoldEveryKeyInItsCell) {
@@ -96,7 +67,7 @@ TEST(PickerImagesTest, HindiImagesHoldEveryKeyInItsCell) {
         int ink_on_edges = 0;
         for (int y = y0; y < y0 + cell_height; ++y) {
           for (int x = x0; x < x0 + cell_width; ++x) {
-            if (!image.ink(x, y)) continue;
+            if (!Ink(image, x, y)) continue;
             const bool edge = x < x0 + 2 || x >= x0 + cell_width - 2 ||
                               y < y0 + 2 || y >= y0 + cell_height - 2;
             (edge ? ink_on_edges : ink) += 1;

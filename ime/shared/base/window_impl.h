@@ -135,6 +135,19 @@ class WindowImpl : public WindowBase {
     window_class.lpszClassName = info.name;
     return RegisterWindowClassOnce(window_class);
   }
+
+ protected:
+  // For a host that lives on the heap and deletes itself in OnFinalMessage:
+  // destroys the window, whose final message deletes the object; without a
+  // window, deletes the object at once (through the virtual destructor, which
+  // the host may keep private).
+  void DestroyWindowOrDeleteSelf() {
+    if (IsWindow()) {
+      DestroyWindow();
+      return;
+    }
+    delete this;
+  }
 };
 
 // A message hook of a mix-in or of the host itself.

@@ -13,6 +13,7 @@
 #include "ime/shared/frontend/command.h"
 #include "ime/shared/frontend/core_interface.h"
 #include "ime/shared/frontend/frontend_test_helpers.h"
+#include "ime/shared/frontend/frontend_window_test_helpers.h"
 #include "ime/shared/product_registry.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/testing/fake_settings.h"
@@ -24,6 +25,7 @@ namespace frontend {
 namespace {
 
 using testing_helpers::FakeContext;
+using testing_helpers::FixedUserName;
 using testing_helpers::Key;
 using testing_helpers::TestCandidates;
 using testing_helpers::TestComposition;
@@ -219,18 +221,6 @@ TEST_F(EngineTest, ConstructionStampsActiveTime) {
   EXPECT_GE(stamp, before);
   EXPECT_LE(stamp, after);
 }
-
-class FixedUserName : public UserNameInterface {
- public:
-  explicit FixedUserName(const wchar_t* name) : name_(name) {}
-  bool ReadUserName(std::wstring* name) override {
-    *name = name_;
-    return true;
-  }
-
- private:
-  std::wstring name_;
-};
 
 class RecordingShell : public ShellOpenInterface {
  public:

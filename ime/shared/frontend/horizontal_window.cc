@@ -144,14 +144,7 @@ bool HorizontalWindow::Create(HINSTANCE module, MenuInterface* main_menu) {
   return true;
 }
 
-void HorizontalWindow::Destroy() {
-  if (IsWindow()) {
-    // The final message deletes the object.
-    DestroyWindow();
-    return;
-  }
-  delete this;
-}
+void HorizontalWindow::Destroy() { DestroyWindowOrDeleteSelf(); }
 
 void HorizontalWindow::OnFinalMessage(HWND window) { delete this; }
 

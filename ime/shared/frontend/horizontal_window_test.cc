@@ -9,6 +9,7 @@
 #include "ime/shared/frontend/candidate_interfaces.h"
 #include "ime/shared/frontend/engine.h"
 #include "ime/shared/frontend/frontend_test_helpers.h"
+#include "ime/shared/frontend/frontend_window_test_helpers.h"
 #include "ime/shared/frontend/popup_test_helpers.h"
 #include "ime/shared/frontend/windows_api_wrapper.h"
 #include "ime/shared/settings_table.h"
@@ -18,8 +19,8 @@ namespace ime_shared {
 namespace frontend {
 namespace {
 
+using testing_helpers::CorelessEngine;
 using testing_helpers::FakeContext;
-using testing_helpers::TestComposition;
 
 TEST(HorizontalWindowRulesTest, CompositionIsCutIntoThreeRunsClampedIntoTheText) {
   CompositionParts parts = CutComposition(L"abcdef", 2, 4);
@@ -79,24 +80,13 @@ class PagedList : public T13nCandidateInterface {
   int32_t index_;
 };
 
-// The generic engine without a core: what it shows is handed in directly,
-// and the page sizes it is told are recorded.
-class ShowingEngine : public Engine {
+// The generic engine without a core, recording the page sizes it is told.
+class ShowingEngine : public CorelessEngine {
  public:
-  ShowingEngine(ContextInterface* context, SettingsInterface* settings)
-      : Engine(context, settings) {}
-  int32_t SetProperty(int index, int32_t value) override { return 0; }
-  int32_t AttachCore(CoreInterface* core) override { return 0; }
-  bool SetMode(int32_t mode) override { return true; }
-  bool GetConversionMode(int32_t which) const override { return false; }
-  void SetConversionMode(int32_t which, int32_t value) override {}
+  using CorelessEngine::CorelessEngine;
   bool ResizePage(int32_t count) override {
     resizes.push_back(count);
     return false;
-  }
-  void Compose(const std::wstring& text) {
-    SetComposition(new TestComposition({{text, text, kTypedClause}},
-                                       static_cast<int32_t>(text.size())));
   }
   std::vector<int32_t> resizes;
 };

@@ -7,12 +7,15 @@
 #include "gtest/gtest.h"
 #include "ime/shared/base/gdi_objects.h"
 #include "ime/shared/base/window_impl.h"
+#include "ime/shared/frontend/frontend_window_test_helpers.h"
 #include "ime/shared/frontend/popup_test_helpers.h"
 #include "ime/shared/frontend/windows_api_wrapper.h"
 
 namespace ime_shared {
 namespace frontend {
 namespace {
+
+using testing_helpers::ScreenPixel;
 
 class LayeredPopup : public base::WindowImpl<LayeredPopup>, public LayeredWindow<LayeredPopup> {
  public:
@@ -37,13 +40,6 @@ HBITMAP HalfOpaque(SIZE size, uint32_t rgb) {
     }
   }
   return bitmap;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = ::GetDC(nullptr);
-  const COLORREF pixel = ::GetPixel(screen, x, y);
-  ::ReleaseDC(nullptr, screen);
-  return pixel;
 }
 
 TEST(LayeredWindowTest, ThePictureGivesTheWindowItsSizeAndLooksWhereItStands) {

@@ -3,20 +3,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
 #include "ime/shared/frontend/candidate_interfaces.h"
 #include "ime/shared/frontend/engine.h"
-#include "ime/shared/frontend/frontend_test_helpers.h"
+#include "ime/shared/frontend/frontend_window_test_helpers.h"
 #include "ime/shared/frontend/horizontal_window.h"
 #include "ime/shared/frontend/popup_test_helpers.h"
 #include "ime/shared/frontend/windows_api_wrapper.h"
 #include "ime/shared/product_folders.h"
 #include "ime/shared/settings_table.h"
-#include "ime/shared/storage/vignel_info.pb.h"
+#include "ime/shared/storage/vignel_test_files.h"
 #include "ime/shared/testing/fake_settings.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/shared/url_launcher.h"
@@ -26,166 +25,54 @@ namespace ime_shared {
 namespace frontend {
 namespace {
 
+using testing_helpers::BitmapFileBytes;
+using testing_helpers::CorelessEngine;
+using testing_helpers::CountingVignelEnvironment;
 using testing_helpers::FakeContext;
+using testing_helpers::FixedUserName;
 using testing_helpers::PumpMessagesUntil;
+using testing_helpers::RecordingShell;
+using testing_helpers::ScreenPixel;
 using testing_helpers::SendMouseThroughSetCursor;
-using testing_helpers::TestComposition;
+using testing_helpers::WriteVignelIndex;
+using testing_helpers::WriteVignelInfo;
 
 constexpr uint64_t kNow = 1700000000;
-
-// The vignel files of the test's folders and its clock, counting every file
-// operation the store asks for.
-class TestEnvironment : public VignelEnvironment {
- public:
-  explicit TestEnvironment(const std::wstring& root)
-      : user_folder_(root + L"user\\Vignels"), machine_folder_(root + L"machine\\Vignels") {}
-  std::wstring UserFolder() override { return user_folder_; }
-  std::wstring MachineFolder() override { return machine_folder_; }
-  uint64_t Now() override { return now; }
-  bool FileExists(const std::wstring& path) override {
-    ++operations;
-    return VignelEnvironment::FileExists(path);
-  }
-  bool CopyFolder(const std::wstring& from, const std::wstring& to) override {
-    ++operations;
-    return VignelEnvironment::CopyFolder(from, to);
-  }
-  bool ReadFile(const std::wstring& path, std::string* bytes) override {
-    ++operations;
-    return VignelEnvironment::ReadFile(path, bytes);
-  }
-
-  const std::wstring& user_folder() const { return user_folder_; }
-  uint64_t now = kNow;
-  int operations = 0;
-
- private:
-  std::wstring user_folder_;
-  std::wstring machine_folder_;
-};
-
-struct Item {
-  uint32_t id;
-  uint64_t start_time;
-  uint64_t duration;
-};
-
-void WriteIndex(const std::wstring& folder, const std::vector<Item>& items) {
-  ime_vignel::VignelIndex index;
-  index.set_last_modified_time(1);
-  index.set_base_url("http://vignels.example/");
-  for (const Item& item : items) {
-    auto* entry = index.add_vignelitem();
-    entry->set_id(item.id);
-    entry->set_start_time(item.start_time);
-    entry->set_duration(item.duration);
-    entry->set_checksum("0");
-  }
-  ASSERT_TRUE(CreateFolderTree(folder));
-  ASSERT_TRUE(ime_testing::WriteFileBytes(folder + L"\\index.pb", index.SerializeAsString()));
-}
-
-// An opaque 32-bit bitmap file of one colour (0xRRGGBB).
-std::string ImageBytes(int width, int height, uint32_t rgb) {
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  const DWORD pixel_bytes = static_cast<DWORD>(width * height * 4);
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + pixel_bytes;
-  info.biSize = sizeof(info);
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  info.biCompression = BI_RGB;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-  const char pixel[4] = {static_cast<char>(rgb & 255), static_cast<char>((rgb >> 8) & 255),
-                         static_cast<char>((rgb >> 16) & 255), static_cast<char>(255)};
-  for (int i = 0; i < width * height; ++i) bytes.append(pixel, 4);
-  return bytes;
-}
 
 // Vignel |id| with its description and, when |width| is not 0, its image.
 void WriteVignel(const std::wstring& folder, uint32_t id, const std::string& display_name,
                  const std::string& search, int width = 0, int height = 0,
                  uint32_t rgb = 0) {
-  const std::wstring vignel_folder = folder + L"\\" + std::to_wstring(id);
-  ASSERT_TRUE(CreateFolderTree(vignel_folder));
-  ime_vignel::VignelInfo info;
-  info.set_id(id);
-  if (!display_name.empty()) info.set_display_name(display_name);
-  info.set_vignel_image("badge.bmp");
-  if (!search.empty()) info.set_search_string(search);
-  ASSERT_TRUE(ime_testing::WriteFileBytes(vignel_folder + L"\\info.pb", info.SerializeAsString()));
+  WriteVignelInfo(folder, id, display_name, "badge.bmp", search);
   if (width > 0) {
-    ASSERT_TRUE(ime_testing::WriteFileBytes(vignel_folder + L"\\badge.bmp",
-                                            ImageBytes(width, height, rgb)));
+    ASSERT_TRUE(
+        ime_testing::WriteFileBytes(folder + L"\\" + std::to_wstring(id) + L"\\badge.bmp",
+                                    BitmapFileBytes(width, height, 0xFF000000u | rgb)));
   }
 }
 
-class FixedUser : public UserNameInterface {
+// The generic engine without a core whose end of the composition drops it
+// as the handler's cancel does, telling the context.
+class ComposingEngine : public CorelessEngine {
  public:
-  bool ReadUserName(std::wstring* name) override {
-    *name = L"someone";
-    return true;
-  }
-};
-
-class RecordingShell : public ShellOpenInterface {
- public:
-  bool OpenAddress(const std::wstring& address) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    addresses_.push_back(address);
-    return true;
-  }
-  std::vector<std::wstring> addresses() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return addresses_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::wstring> addresses_;
-};
-
-// The generic engine without a core: the composition is handed in, and
-// ending the composition drops it as the handler's cancel does, telling
-// the context.
-class ComposingEngine : public Engine {
- public:
-  ComposingEngine(ContextInterface* context, SettingsInterface* settings)
-      : Engine(context, settings) {}
-  int32_t SetProperty(int index, int32_t value) override { return 0; }
-  int32_t AttachCore(CoreInterface* core) override { return 0; }
-  bool SetMode(int32_t mode) override { return true; }
-  bool GetConversionMode(int32_t which) const override { return false; }
-  void SetConversionMode(int32_t which, int32_t value) override {}
+  using CorelessEngine::CorelessEngine;
   void EndComposition(bool complete) override {
     ends.push_back(complete);
     if (complete) SetResult(GetComposition());
     SetComposition(nullptr);
     context()->Update(kUpdateCompositionAndResult | kUpdateCandidateList);
   }
-  void Compose(const std::wstring& text) {
-    SetComposition(new TestComposition({{text, text, kTypedClause}},
-                                       static_cast<int32_t>(text.size())));
-  }
   std::vector<bool> ends;
 };
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = ::GetDC(nullptr);
-  const COLORREF pixel = ::GetPixel(screen, x, y);
-  ::ReleaseDC(nullptr, screen);
-  return pixel;
-}
 
 // The candidate window with its vignel over the test's files.
 class VignelWindowTest : public ::testing::Test {
  protected:
-  VignelWindowTest() : environment_(temp_.path()), engine_(&context_, &settings_) {}
+  VignelWindowTest()
+      : environment_(temp_.path() + L"user\\Vignels", temp_.path() + L"machine\\Vignels"),
+        engine_(&context_, &settings_) {
+    environment_.now = kNow;
+  }
 
   void SetUp() override {
     settings_.SetInt(kSettingCaretTrack, 1);
@@ -247,17 +134,17 @@ class VignelWindowTest : public ::testing::Test {
 
   ime_testing::TempDir temp_;
   ime_testing::FakeSettings settings_;
-  TestEnvironment environment_;
+  CountingVignelEnvironment environment_;
   FakeContext context_;
   ComposingEngine engine_;
-  FixedUser user_;
+  FixedUserName user_{L"someone"};
   RecordingShell shell_;
   HorizontalWindow* window_ = nullptr;
 };
 
 TEST_F(VignelWindowTest, ScheduledVignelStandsOutOfTheCandidateWindowAndOpensItsSearch) {
   const std::wstring user = environment_.user_folder();
-  WriteIndex(user, {{7, kNow - 10, 100}});
+  WriteVignelIndex(user, {{7, kNow - 10, 100}});
   WriteVignel(user, 7, "Festival of lights", "diwali lamps", 150, 40, 0x20A040);
 
   Type(L"kam");
@@ -324,7 +211,7 @@ TEST_F(VignelWindowTest, ScheduleDefaultAndSettingDecideWhatIsShown) {
   const std::wstring user = environment_.user_folder();
   // 7 until kNow + 100; then 8, whose image is missing; then 5, which has
   // no search text.
-  WriteIndex(user, {{7, kNow - 10, 110}, {8, kNow + 100, 100}, {5, kNow + 200, 100}});
+  WriteVignelIndex(user, {{7, kNow - 10, 110}, {8, kNow + 100, 100}, {5, kNow + 200, 100}});
   WriteVignel(user, 7, "Seven", "seven", 130, 30, 0x808000);
   WriteVignel(user, 8, "Eight", "eight");
   WriteVignel(user, 5, "", "", 121, 25, 0x0000C0);
@@ -335,11 +222,11 @@ TEST_F(VignelWindowTest, ScheduleDefaultAndSettingDecideWhatIsShown) {
   Type(L"k");
   ExpectVignelShown();
   EXPECT_EQ(window_->vignel_window()->current_id(), 7);
-  const int operations = environment_.operations;
+  const int operations = environment_.FileOperations();
   Type(L"ka");
   Type(L"kam");
   ExpectVignelShown();
-  EXPECT_EQ(environment_.operations, operations);
+  EXPECT_EQ(environment_.FileOperations(), operations);
 
   // A scheduled vignel that cannot be shown gives way to the default one,
   // whose click opens the home page.
@@ -395,23 +282,23 @@ TEST_F(VignelWindowTest, AThousandKeystrokesTouchTheVignelFilesOnlyOnce) {
     Type(word);
     if (i == 0) ExpectCandidateWindowShown();
   }
-  EXPECT_EQ(environment_.operations, 2);
+  EXPECT_EQ(environment_.FileOperations(), 2);
   EXPECT_FALSE(VignelVisible());
   EXPECT_TRUE(LogoVisible());
 
   // A scheduled vignel whose image is missing, read by a new vignel window:
   // its files are read once, not at every keystroke.
   const std::wstring user = environment_.user_folder();
-  WriteIndex(user, {{8, kNow - 10, 100000}});
+  WriteVignelIndex(user, {{8, kNow - 10, 100000}});
   WriteVignel(user, 8, "Eight", "eight");
   settings_.SetInt(kSettingEnableVignel, 0);
   Type(L"k");
   settings_.SetInt(kSettingEnableVignel, 1);
   Type(L"ka");
-  const int operations = environment_.operations;
+  const int operations = environment_.FileOperations();
   EXPECT_GT(operations, 2);
   for (int i = 0; i < 1000; ++i) Type(i % 2 == 0 ? L"kam" : L"ka");
-  EXPECT_EQ(environment_.operations, operations);
+  EXPECT_EQ(environment_.FileOperations(), operations);
   EXPECT_FALSE(VignelVisible());
 }
 

@@ -12,6 +12,7 @@
 #include "ime/shared/product_folders.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/storage/vignel_info.pb.h"
+#include "ime/shared/storage/vignel_test_files.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/fake_settings.h"
 #include "ime/shared/testing/temp_dir.h"
@@ -23,103 +24,21 @@ using ime_testing::FakeSettings;
 using ime_testing::TempDir;
 using ime_testing::WriteFileBytes;
 
-// The product's environment with the folders and the clock of the test,
-// counting the file operations it passes on to the real ones.
-class TestEnvironment : public VignelEnvironment {
- public:
-  TestEnvironment(const std::wstring& user_folder,
-                  const std::wstring& machine_folder)
-      : user_folder_(user_folder), machine_folder_(machine_folder) {}
-
-  std::wstring UserFolder() override { return user_folder_; }
-  std::wstring MachineFolder() override { return machine_folder_; }
-  uint64_t Now() override { return now; }
-  bool FileExists(const std::wstring& path) override {
-    ++existence_checks;
-    return VignelEnvironment::FileExists(path);
-  }
-  bool CopyFolder(const std::wstring& from, const std::wstring& to) override {
-    ++copies;
-    return VignelEnvironment::CopyFolder(from, to);
-  }
-  bool ReadFile(const std::wstring& path, std::string* bytes) override {
-    ++reads;
-    return VignelEnvironment::ReadFile(path, bytes);
-  }
-
-  int FileOperations() const { return existence_checks + copies + reads; }
-
-  uint64_t now = 0;
-  int existence_checks = 0;
-  int copies = 0;
-  int reads = 0;
-
- private:
-  std::wstring user_folder_;
-  std::wstring machine_folder_;
-};
-
-struct Item {
-  uint32_t id;
-  uint64_t start_time;
-  uint64_t duration;
-};
-
-std::string IndexBytes(const std::vector<Item>& items) {
-  ime_vignel::VignelIndex index;
-  index.set_last_modified_time(1);
-  index.set_base_url("http://vignels.example/");
-  for (const Item& item : items) {
-    auto* entry = index.add_vignelitem();
-    entry->set_id(item.id);
-    entry->set_start_time(item.start_time);
-    entry->set_duration(item.duration);
-    entry->set_checksum("0");
-  }
-  return index.SerializeAsString();
-}
-
-void WriteIndex(const std::wstring& folder, const std::vector<Item>& items) {
-  ASSERT_TRUE(CreateFolderTree(folder));
-  ASSERT_TRUE(WriteFileBytes(folder + L"\\index.pb", IndexBytes(items)));
-}
+using TestEnvironment = testing_helpers::CountingVignelEnvironment;
+using testing_helpers::WriteVignelIndex;
 
 // A 2 x 2 32-bit bitmap file, which the image decoder reads.
-std::string ImageBytes() {
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  const DWORD pixel_bytes = 2 * 2 * 4;
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + pixel_bytes;
-  info.biSize = sizeof(info);
-  info.biWidth = 2;
-  info.biHeight = 2;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  info.biCompression = BI_RGB;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-  bytes.append(pixel_bytes, '\x7f');
-  return bytes;
-}
+std::string ImageBytes() { return testing_helpers::BitmapFileBytes(2, 2, 0x7F7F7F7F); }
 
 // Vignel |id| in |folder|: its description naming |image| and, when
 // |with_image|, the image itself.
 void WriteVignel(const std::wstring& folder, uint32_t id,
                  const std::string& display_name, const std::string& image,
                  const std::string& search, bool with_image = true) {
-  const std::wstring vignel_folder = folder + L"\\" + std::to_wstring(id);
-  ASSERT_TRUE(CreateFolderTree(vignel_folder));
-  ime_vignel::VignelInfo info;
-  info.set_id(id);
-  if (!display_name.empty()) info.set_display_name(display_name);
-  info.set_vignel_image(image);
-  if (!search.empty()) info.set_search_string(search);
-  ASSERT_TRUE(
-      WriteFileBytes(vignel_folder + L"\\info.pb", info.SerializeAsString()));
+  testing_helpers::WriteVignelInfo(folder, id, display_name, image, search);
   if (with_image) {
-    ASSERT_TRUE(WriteFileBytes(vignel_folder + L"\\" + Utf8ToWide(image),
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\" + std::to_wstring(id) + L"\\" +
+                                   Utf8ToWide(image),
                                ImageBytes()));
   }
 }
@@ -176,7 +95,7 @@ class WindowStandIn {
 TEST(VignelStoreTest, ScheduleChoosesByTheClockAndFallsBackToTheDefault) {
   TempDir temp;
   const std::wstring user = temp.path() + L"user\\Vignels";
-  WriteIndex(user, {{5, 1000, 100},
+  WriteVignelIndex(user, {{5, 1000, 100},
                     {6, 1050, 100},   // overlaps 5, which comes first
                     {0, 2000, 100},   // "none" ends the search ...
                     {7, 2000, 100},   // ... before this complete vignel
@@ -245,7 +164,7 @@ TEST(VignelStoreTest, MachineFolderIsCopiedAtTheFirstChoiceThenRead) {
   TempDir temp;
   const std::wstring machine = temp.path() + L"data\\Vignels";
   const std::wstring user = temp.path() + L"profile\\Tarvel\\Vignels";
-  WriteIndex(machine, {{5, 1000, 100}});
+  WriteVignelIndex(machine, {{5, 1000, 100}});
   WriteVignel(machine, 5, "Five", "five.bmp", "five");
   WriteVignel(machine, 6, "Six", "six.bmp", "six");
   FakeSettings settings;
@@ -260,7 +179,7 @@ TEST(VignelStoreTest, MachineFolderIsCopiedAtTheFirstChoiceThenRead) {
   EXPECT_TRUE(VignelEnvironment().FileExists(user + L"\\6\\six.bmp"));
 
   // The user's schedule changes while the window exists.
-  WriteIndex(user, {{6, 1000, 100}});
+  WriteVignelIndex(user, {{6, 1000, 100}});
   EXPECT_EQ(window.Choose(), 5);
   TestEnvironment next_environment(user, machine);
   next_environment.now = 1010;
@@ -317,7 +236,7 @@ TEST(VignelStoreTest, WithoutFilesOneAttemptServesEveryChoice) {
 
   // Vignels in the host's current folder and at its drive root must not be
   // found through a missing "DataPath" or per-user folder.
-  WriteIndex(temp.path() + L"Vignels", {{5, 0, 5000}});
+  WriteVignelIndex(temp.path() + L"Vignels", {{5, 0, 5000}});
   WriteVignel(temp.path() + L"Vignels", 5, "Five", "five.bmp", "");
   wchar_t previous_folder[MAX_PATH] = {};
   ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous_folder), 0u);
@@ -385,7 +304,7 @@ TEST(VignelStoreTest, IncompleteOversizedAndEscapingFilesAreRefused) {
   EXPECT_EQ(path, user + L"\\5\\good.bmp");
 
   // A scheduled escaping vignel gives way to the default.
-  WriteIndex(user, {{100, 0, 5000}});
+  WriteVignelIndex(user, {{100, 0, 5000}});
   {
     WindowStandIn window(&settings, &environment);
     EXPECT_EQ(window.Choose(), 42);

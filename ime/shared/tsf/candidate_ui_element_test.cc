@@ -4,9 +4,9 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_bstr.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
 
 namespace ime_shared {
@@ -24,7 +24,7 @@ BSTR FailingAllocator(const OLECHAR* text, UINT length) { return nullptr; }
 
 class CandidateUIElementTest : public ::testing::Test {
  protected:
-  CandidateUIElementTest() : previous_lock_(base::SetModuleLock(&lock_)) {
+  CandidateUIElementTest() {
     thread_manager_ = MakeComObject<FakeThreadMgr>();
     document_ = MakeComObject<FakeDocumentMgr>();
     thread_manager_->SetFocus(document_.Get());
@@ -34,8 +34,7 @@ class CandidateUIElementTest : public ::testing::Test {
     thread_manager_.Reset();
     document_.Reset();
     // Every object the test made is gone: nothing holds the module.
-    EXPECT_EQ(lock_.GetLockCount(), 0);
-    base::SetModuleLock(previous_lock_);
+    EXPECT_EQ(module_lock_.count(), 0);
   }
 
   void Bind() { manager_ = std::make_unique<CandidateUIManager>(thread_manager_.Get(), &engine_); }
@@ -49,8 +48,7 @@ class CandidateUIElementTest : public ::testing::Test {
 
   int Begins() const { return static_cast<int>(thread_manager_->elements().size()); }
 
-  base::CountingModuleLock lock_;
-  base::ModuleLockInterface* previous_lock_;
+  ime_tsf_testing::ModuleLockScope module_lock_;
   ComPtr<FakeThreadMgr> thread_manager_;
   ComPtr<FakeDocumentMgr> document_;
   RecordingEngine engine_;

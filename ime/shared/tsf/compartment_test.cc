@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 
 namespace ime_shared {
 namespace tsf {
@@ -77,8 +77,7 @@ TEST(CompartmentTest, WritesWithTheClientIdAndHearsChanges) {
 }
 
 TEST(CompartmentTest, AnOwnerWithoutTheCompartmentLeavesItEmpty) {
-  base::CountingModuleLock lock;
-  base::ModuleLockInterface* previous = base::SetModuleLock(&lock);
+  ime_tsf_testing::ModuleLockScope lock;
   {
     ComPtr<ChangeRecorder> sink = MakeComObject<ChangeRecorder>();
     ComPtr<PlainObject> no_manager = MakeComObject<PlainObject>();
@@ -109,8 +108,7 @@ TEST(CompartmentTest, AnOwnerWithoutTheCompartmentLeavesItEmpty) {
     EXPECT_TRUE(sink->changes.empty());
   }
   // Nothing was kept alive by a compartment.
-  EXPECT_EQ(lock.GetLockCount(), 0);
-  base::SetModuleLock(previous);
+  EXPECT_EQ(lock.count(), 0);
 }
 
 }  // namespace

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/frontend/frontend_test_helpers.h"
 #include "ime/shared/tsf/keyboard.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
 
 namespace ime_shared {
@@ -63,7 +63,7 @@ class KeyboardHost : public CompartmentHostInterface {
 
 class ContextCompartmentsTest : public ::testing::Test {
  protected:
-  ContextCompartmentsTest() : previous_lock_(base::SetModuleLock(&lock_)) {
+  ContextCompartmentsTest() {
     thread_manager_ = MakeComObject<FakeThreadMgr>();
     context_ = MakeComObject<FakeContext>();
     sink_ = MakeComObject<ChangeForwarder>();
@@ -84,8 +84,7 @@ class ContextCompartmentsTest : public ::testing::Test {
     sink_.Reset();
     context_.Reset();
     thread_manager_.Reset();
-    EXPECT_EQ(lock_.GetLockCount(), 0);
-    base::SetModuleLock(previous_lock_);
+    EXPECT_EQ(module_lock_.count(), 0);
   }
 
   void Bind(IUnknown* thread_manager, IUnknown* context) {
@@ -113,8 +112,7 @@ class ContextCompartmentsTest : public ::testing::Test {
     return eaten != FALSE;
   }
 
-  base::CountingModuleLock lock_;
-  base::ModuleLockInterface* previous_lock_;
+  ime_tsf_testing::ModuleLockScope module_lock_;
   ComPtr<FakeThreadMgr> thread_manager_;
   ComPtr<FakeContext> context_;
   ComPtr<ChangeForwarder> sink_;

@@ -10,12 +10,12 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_bstr.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
 #include "ime/shared/tsf/tsf_test_helpers.h"
 
@@ -41,8 +41,7 @@ const wchar_t kNamaste[] = L"\x0928\x092E\x0938\x094D\x0924\x0947";  // नम�
 class TsfDocumentTest : public ::testing::Test {
  protected:
   TsfDocumentTest()
-      : previous_lock_(base::SetModuleLock(&lock_)),
-        world_(Utf8ToWide(KELVANE_BUILT_DATA_DIR)) {
+      : world_(Utf8ToWide(KELVANE_BUILT_DATA_DIR)) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     thread_manager_ = MakeComObject<FakeThreadMgr>();
     document_ = MakeComObject<FakeContext>();
@@ -63,8 +62,7 @@ class TsfDocumentTest : public ::testing::Test {
     focus_.Reset();
     document_.Reset();
     thread_manager_.Reset();
-    EXPECT_EQ(lock_.GetLockCount(), 0);
-    base::SetModuleLock(previous_lock_);
+    EXPECT_EQ(module_lock_.count(), 0);
     ::CoUninitialize();
   }
 
@@ -84,8 +82,7 @@ class TsfDocumentTest : public ::testing::Test {
     return element;
   }
 
-  base::CountingModuleLock lock_;
-  base::ModuleLockInterface* previous_lock_;
+  ime_tsf_testing::ModuleLockScope module_lock_;
   HindiEngineWorld world_;
   ComPtr<FakeThreadMgr> thread_manager_;
   ComPtr<FakeContext> document_;

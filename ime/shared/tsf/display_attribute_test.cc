@@ -2,8 +2,8 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_bstr.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_ptr.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 
 namespace ime_shared {
 namespace tsf {
@@ -115,14 +115,13 @@ TEST(DisplayAttributeTest, GivesTheAttributeOnlyForItsGuid) {
 }
 
 TEST(DisplayAttributeTest, ObjectsHoldTheModuleAndReportNoMemory) {
-  base::CountingModuleLock lock;
-  base::ModuleLockInterface* previous = base::SetModuleLock(&lock);
+  ime_tsf_testing::ModuleLockScope lock;
   {
     ComPtr<IEnumTfDisplayAttributeInfo> enumerator;
     ASSERT_EQ(DisplayAttribute::Enumerate(enumerator.Receive()), S_OK);
     ITfDisplayAttributeInfo* info = nullptr;
     ASSERT_EQ(enumerator->Next(1, &info, nullptr), S_OK);
-    EXPECT_EQ(lock.GetLockCount(), 2);
+    EXPECT_EQ(lock.count(), 2);
 
     base::BstrAllocator allocator = base::SetBstrAllocator(&FailingAllocator);
     BSTR description = reinterpret_cast<BSTR>(1);
@@ -131,8 +130,7 @@ TEST(DisplayAttributeTest, ObjectsHoldTheModuleAndReportNoMemory) {
     base::SetBstrAllocator(allocator);
     info->Release();
   }
-  EXPECT_EQ(lock.GetLockCount(), 0);
-  base::SetModuleLock(previous);
+  EXPECT_EQ(lock.count(), 0);
 }
 
 }  // namespace

@@ -11,11 +11,11 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/callbacks.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/tsf/menu_copy.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_language_bar.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 
 namespace ime_shared {
 namespace tsf {
@@ -32,18 +32,16 @@ constexpr GUID kItem = {0x1a2b3c4d, 0x0002, 0x4000, {0x80, 1, 2, 3, 4, 5, 6, 7}}
 
 class LanguageBarButtonTest : public ::testing::Test {
  protected:
-  LanguageBarButtonTest() : previous_lock_(base::SetModuleLock(&lock_)) {
+  LanguageBarButtonTest() {
     button_ = MakeComObject<LanguageBarButton>();
     button_->Init({kService, kItem, TF_LBI_STYLE_BTN_MENU, 2}, nullptr);
   }
   ~LanguageBarButtonTest() override {
     button_.Reset();
-    EXPECT_EQ(lock_.GetLockCount(), 0);
-    base::SetModuleLock(previous_lock_);
+    EXPECT_EQ(module_lock_.count(), 0);
   }
 
-  base::CountingModuleLock lock_;
-  base::ModuleLockInterface* previous_lock_;
+  ime_tsf_testing::ModuleLockScope module_lock_;
   ComPtr<LanguageBarButton> button_;
 };
 

@@ -12,13 +12,13 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_bstr.h"
-#include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/language_identity.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/tsf/display_attribute.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
+#include "ime/shared/tsf/testing/module_lock_scope.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
 #include "ime/shared/tsf/tsf_test_helpers.h"
 #include "ime/t13n/frontend/t13n_horizontal_window.h"
@@ -75,7 +75,7 @@ struct Document {
 
 class TextServiceTest : public ::testing::Test {
  protected:
-  TextServiceTest() : previous_lock_(base::SetModuleLock(&lock_)) {
+  TextServiceTest() {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     thread_manager_ = MakeComObject<FakeThreadMgr>();
     SetTextServiceFactories(
@@ -91,8 +91,7 @@ class TextServiceTest : public ::testing::Test {
   ~TextServiceTest() override {
     SetTextServiceFactories({});
     thread_manager_.Reset();
-    EXPECT_EQ(lock_.GetLockCount(), 0);
-    base::SetModuleLock(previous_lock_);
+    EXPECT_EQ(module_lock_.count(), 0);
     ::CoUninitialize();
   }
 
@@ -103,8 +102,7 @@ class TextServiceTest : public ::testing::Test {
     return taken;
   }
 
-  base::CountingModuleLock lock_;
-  base::ModuleLockInterface* previous_lock_;
+  ime_tsf_testing::ModuleLockScope module_lock_;
   ComPtr<FakeThreadMgr> thread_manager_;
   std::vector<std::string> log_;
   int engines_ = 0;

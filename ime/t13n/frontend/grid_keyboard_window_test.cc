@@ -13,6 +13,7 @@
 #include "ime/shared/frontend/key_event.h"
 #include "ime/shared/frontend/popup_test_helpers.h"
 #include "ime/shared/frontend/windows_api_wrapper.h"
+#include "ime/t13n/frontend/picker_image_test_helpers.h"
 #include "ime/t13n/frontend/t13n_windows_resources.h"
 #include "ime/t13n/frontend/ui_manager.h"
 #include "ime/t13n/frontend/window_test_helpers.h"
@@ -26,7 +27,10 @@ using ime_shared::testing_helpers::Key;
 using ime_shared::testing_helpers::MouseAt;
 using ime_shared::testing_helpers::MoveCursorTo;
 using ime_shared::testing_helpers::PumpMessagesUntil;
+using testing_helpers::HindiPickerImagePath;
 using testing_helpers::KeystrokeWorld;
+using testing_helpers::Pixels;
+using testing_helpers::ReadBitmap;
 using testing_helpers::ReadScreen;
 namespace vk = ime_shared::vk;
 
@@ -34,53 +38,9 @@ constexpr int kHindi = 0;
 constexpr int kAmharic = 17;
 constexpr wchar_t kKsha[] = L"\x0915\x094D\x0937";
 
-// The pixels of a bitmap, top row first, as 0xRRGGBB; empty when it does
-// not load.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> rgb;
-  // The |width| x |height| block at (x, y).
-  std::vector<uint32_t> Block(int x, int y, int block_width, int block_height) const {
-    std::vector<uint32_t> block;
-    for (int row = y; row < y + block_height; ++row) {
-      for (int column = x; column < x + block_width; ++column) {
-        block.push_back(rgb[static_cast<size_t>(row) * width + column]);
-      }
-    }
-    return block;
-  }
-};
-
-Pixels ReadBitmap(HBITMAP bitmap) {
-  Pixels pixels;
-  BITMAP info = {};
-  if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof(info), &info) == 0) return pixels;
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = info.bmWidth;
-  format.bmiHeader.biHeight = -info.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  pixels.rgb.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-  HDC dc = ::GetDC(nullptr);
-  if (::GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.rgb.data(), &format, DIB_RGB_COLORS) ==
-      info.bmHeight) {
-    pixels.width = info.bmWidth;
-    pixels.height = info.bmHeight;
-    for (uint32_t& p : pixels.rgb) p &= 0xFFFFFF;
-  }
-  ::ReleaseDC(nullptr, dc);
-  ::DeleteObject(bitmap);
-  return pixels;
-}
-
 Pixels ReadFixture(PickerImage image) {
-  const std::wstring path = std::wstring(L"" KELVANE_PICKER_IMAGES_DIR) + L"\\" +
-                            PickerImageRelativePath(kHindi, image);
-  return ReadBitmap(static_cast<HBITMAP>(
-      ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  return ReadBitmap(static_cast<HBITMAP>(::LoadImageW(
+      nullptr, HindiPickerImagePath(image).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
 // What the screen shows of |client| (a rectangle of |window|'s client area).

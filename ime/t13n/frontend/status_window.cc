@@ -114,14 +114,7 @@ bool StatusWindow::Create(HINSTANCE module, ime_shared::MenuInterface* menu) {
   return true;
 }
 
-void StatusWindow::Destroy() {
-  if (IsWindow()) {
-    // The final message deletes the object.
-    DestroyWindow();
-    return;
-  }
-  delete this;
-}
+void StatusWindow::Destroy() { DestroyWindowOrDeleteSelf(); }
 
 void StatusWindow::OnFinalMessage(HWND window) { delete this; }
 

@@ -13,12 +13,12 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/frontend/frontend_window_test_helpers.h"
 #include "ime/shared/frontend/menu_interface.h"
 #include "ime/shared/frontend/popup_test_helpers.h"
 #include "ime/shared/settings_table.h"
@@ -146,35 +146,8 @@ class ChoosingTracker : public ime_shared::frontend::MenuTrackerInterface {
   std::vector<UINT> grayed;
 };
 
-class FixedUserName : public ime_shared::UserNameInterface {
- public:
-  explicit FixedUserName(const std::wstring& name) : name_(name) {}
-  bool ReadUserName(std::wstring* name) override {
-    *name = name_;
-    return true;
-  }
-
- private:
-  std::wstring name_;
-};
-
-// Records the addresses handed to the shell (on the launcher's thread).
-class RecordingShell : public ime_shared::ShellOpenInterface {
- public:
-  bool OpenAddress(const std::wstring& address) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    addresses_.push_back(address);
-    return true;
-  }
-  std::vector<std::wstring> addresses() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return addresses_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::wstring> addresses_;
-};
+using ime_shared::testing_helpers::FixedUserName;
+using ime_shared::testing_helpers::RecordingShell;
 
 // The candidate window over a real keystroke road: the context leaves the
 // candidate window to the input method (flag 2), gives a caret rectangle,
