@@ -488,6 +488,12 @@ class ForeignMutexOwner {
 // the registry (not zeros), and what each writes must not be undone by the
 // creator's fill. Each round uses a new section, so that it starts from
 // nothing.
+//
+// Every wait here is generous: on a loaded machine starting a process can
+// take seconds, and a child that gave up waiting would fail for nothing.
+// A store whose maker could not get the mutex in time goes on without it
+// by design (and logs so); a failed round where that happened says
+// nothing about the ordering, so it is told apart rather than counted.
 TEST_F(SettingsTest, ProcessesStartingTogetherAllSeeTheFilledRecord) {
   constexpr int kProcesses = 4;
   constexpr int kRounds = 25;
@@ -500,10 +506,11 @@ TEST_F(SettingsTest, ProcessesStartingTogetherAllSeeTheFilledRecord) {
   // Waits until |event| is set or |child| has ended (a failed step ends it).
   auto wait_for = [](const ScopedHandle& event, const ChildProcess& child) {
     HANDLE handles[] = {event.Get(), child.handle()};
-    ::WaitForMultipleObjects(2, handles, FALSE, 30000);
+    ::WaitForMultipleObjects(2, handles, FALSE, 90000);
   };
 
   int failed_rounds = 0;
+  int rounds_without_mutex = 0;
   for (int round = 0; round < kRounds; ++round) {
     const std::wstring section = UniqueName(L"KelvaneSettingsRace");
     const std::wstring go_name = UniqueName(L"KelvaneRaceGo");
@@ -541,18 +548,29 @@ TEST_F(SettingsTest, ProcessesStartingTogetherAllSeeTheFilledRecord) {
     for (int i = 0; i < kProcesses; ++i) wait_for(written[i], children[i]);
     ::SetEvent(finish.Get());
 
+    // Exit code 10 + n: step n failed (2, 3, 4: a read of the record; 8:
+    // the child's own write was lost).
+    int codes[kProcesses];
     bool failed = false;
     for (int i = 0; i < kProcesses; ++i) {
-      // Exit code 10 + n: step n failed (2, 3, 4: a read of the record; 8:
-      // the child's own write was lost).
-      const int code = children[i].Wait();
-      EXPECT_EQ(code, 0) << "round " << round << ", process " << i << ": "
-                         << children[i].output();
-      failed = failed || code != 0;
+      codes[i] = children[i].Wait(90000);
+      failed = failed || codes[i] != 0;
     }
-    if (failed) ++failed_rounds;
+    if (!failed) continue;
+    if (!LogLinesWith(Narrow(MutexNameOf(section))).empty()) {
+      ++rounds_without_mutex;
+      continue;
+    }
+    ++failed_rounds;
+    for (int i = 0; i < kProcesses; ++i) {
+      EXPECT_EQ(codes[i], 0) << "round " << round << ", process " << i << ": "
+                             << children[i].output();
+    }
   }
   EXPECT_EQ(failed_rounds, 0) << "of " << kRounds << " rounds";
+  // Most rounds must have run with the mutex, or nothing was shown.
+  EXPECT_LT(rounds_without_mutex, kRounds / 2)
+      << "rounds whose stores were made without the mutex";
 }
 
 TEST_F(SettingsTest, AbandonedMutexCountsAsObtained) {

@@ -12,7 +12,9 @@
 //   setstr:<index>=<text>    SetString
 //   shared:<0|1>             whether the record is shared must be so
 //   signal:<event>           sets the named event
-//   wait:<event>             waits up to 20 s for the named event
+//   wait:<event>             waits up to 90 s for the named event (the
+//                            test decides when; the limit only keeps an
+//                            orphaned child from living on)
 //
 // Exit codes: 0 all steps passed, 2 bad arguments, 10 + n step n failed
 // (steps counted from 0).
@@ -74,7 +76,7 @@ bool RunStep(LazySettings* store, const std::wstring& step) {
                                     argument.c_str()));
     if (!event) return false;
     if (verb == L"signal") return ::SetEvent(event.Get()) != FALSE;
-    return ::WaitForSingleObject(event.Get(), 20000) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(event.Get(), 90000) == WAIT_OBJECT_0;
   }
   Settings* settings = store->Get();
   if (verb == L"shared") return settings->IsShared() == (argument == L"1");

@@ -22,6 +22,8 @@ namespace {
 // The dump thread needs little stack of its own; dbghelp grows it on demand.
 constexpr SIZE_T kDumpThreadStackSize = 64 * 1024;
 constexpr size_t kMaxDumpPathLength = 259;
+// How long a removal waits for a dump thread that is still starting.
+constexpr DWORD kDumpThreadStartWaitMs = 5000;
 
 const wchar_t kRuntimeLibrary[] = L"msvcrt.dll";
 const wchar_t kRpcLibrary[] = L"rpcrt4.dll";
@@ -257,7 +259,9 @@ CrashHandler::CrashHandler(const std::wstring& dump_folder, CrashFilterCallback 
   ::InitializeCriticalSection(&request_lock_);
   start_semaphore_ = ::CreateSemaphoreW(nullptr, 0, 1, nullptr);
   done_semaphore_ = ::CreateSemaphoreW(nullptr, 0, 1, nullptr);
-  if (start_semaphore_ != nullptr && done_semaphore_ != nullptr) {
+  dump_thread_parked_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (start_semaphore_ != nullptr && done_semaphore_ != nullptr &&
+      dump_thread_parked_ != nullptr) {
     // Inside the DLL entry the thread starts running only once the loader
     // lock is released; it just waits for requests.
     dump_thread_ = ::CreateThread(nullptr, kDumpThreadStackSize, &DumpThreadMain, this, 0,
@@ -367,14 +371,27 @@ void CrashHandler::Remove() {
   ::ReleaseSRWLockExclusive(&g_lock);
 
   // Removal runs inside the DLL entry at detach, where waiting for a thread
-  // to end would wait for the loader lock this thread holds.
+  // to end would wait for the loader lock this thread holds; the thread is
+  // ended instead. But a thread ended while still starting may hold the
+  // loader lock (or the heap's) for good, and every later load or free of
+  // a library in the process then hangs. So a thread not yet waiting for
+  // requests is given time to get there first. Only a removal in the same
+  // hold of the loader lock that made the thread (a load failing in the
+  // entry point) waits the whole time: such a thread cannot have begun its
+  // start-up (it waits for that lock), so ending it then is safe. A process
+  // that is ending has already ended the thread, which ends the wait at
+  // once.
   ::InterlockedExchange(&shutting_down_, 1);
   if (dump_thread_ != nullptr) {
+    HANDLE started_or_gone[] = {dump_thread_parked_, dump_thread_};
+    ::WaitForMultipleObjects(2, started_or_gone, FALSE, kDumpThreadStartWaitMs);
     ::TerminateThread(dump_thread_, 1);
     ::CloseHandle(dump_thread_);
     dump_thread_ = nullptr;
   }
   ::DeleteCriticalSection(&request_lock_);
+  if (dump_thread_parked_ != nullptr) ::CloseHandle(dump_thread_parked_);
+  dump_thread_parked_ = nullptr;
   if (start_semaphore_ != nullptr) ::CloseHandle(start_semaphore_);
   if (done_semaphore_ != nullptr) ::CloseHandle(done_semaphore_);
   start_semaphore_ = nullptr;
@@ -463,6 +480,7 @@ DWORD WINAPI CrashHandler::DumpThreadMain(void* parameter) {
 }
 
 void CrashHandler::RunDumpThread() {
+  ::SetEvent(dump_thread_parked_);
   while (::WaitForSingleObject(start_semaphore_, INFINITE) == WAIT_OBJECT_0) {
     if (shutting_down_) return;
     request_result_ = WriteMinidump(request_thread_id_, request_exception_, request_assertion_);

@@ -154,6 +154,10 @@ class CrashHandler {
 
   HANDLE dump_thread_ = nullptr;
   DWORD dump_thread_id_ = 0;
+  // Set by the dump thread once it waits for requests: its start-up, which
+  // runs every loaded DLL's thread notification under the loader lock, is
+  // over, so ending it can no longer leave that lock held.
+  HANDLE dump_thread_parked_ = nullptr;
   HANDLE start_semaphore_ = nullptr;
   HANDLE done_semaphore_ = nullptr;
   CRITICAL_SECTION request_lock_;

@@ -135,9 +135,9 @@ TEST_F(CoreTest, TheHistoryKeepsTheLastTwentyClones) {
   EXPECT_EQ(CountingCommand::alive, 0);
 }
 
-// A table held elsewhere for 300 ms: no core can register meanwhile, and a
-// dispatch gives the key back to the application instead of reading the
-// table unlocked; afterwards dispatches reach the handler again.
+// A table held elsewhere: no core can register meanwhile, and a dispatch
+// gives the key back to the application instead of reading the table
+// unlocked; once it is let go, dispatches reach the handler again.
 TEST_F(CoreTest, ABusyRegistryRefusesCoresAndDispatches) {
   ScriptedT13nHandler* handler = nullptr;
   auto core = MakeCore([](const CommandInterface&) { return 5u; }, &handler);
@@ -145,20 +145,29 @@ TEST_F(CoreTest, ABusyRegistryRefusesCoresAndDispatches) {
   ime_shared::ModuleRegistry* registry = ProcessModuleRegistry().Acquire();
   ASSERT_NE(registry, nullptr);
 
+  // The holder keeps the table until the refusals have been seen, however
+  // slowly this thread gets to them.
   HANDLE held = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(held != nullptr && release != nullptr);
   std::thread holder([&]() {
     ime_shared::ScopedMutexLock lock(&registry->mutex(), INFINITE);
     ::SetEvent(held);
-    ::Sleep(300);
+    ::WaitForSingleObject(release, 60000);
   });
-  ASSERT_EQ(::WaitForSingleObject(held, 10000), WAIT_OBJECT_0);
+  const DWORD got_it = ::WaitForSingleObject(held, 60000);
 
   NullFrontend other;
-  EXPECT_EQ(MakeCore(nullptr, nullptr, &other), nullptr);
-  EXPECT_FALSE(core->Execute(CommandImpl<ime_shared::kCancelCommand>()));
-  EXPECT_TRUE(handler->types.empty());
+  if (got_it == WAIT_OBJECT_0) {
+    EXPECT_EQ(MakeCore(nullptr, nullptr, &other), nullptr);
+    EXPECT_FALSE(core->Execute(CommandImpl<ime_shared::kCancelCommand>()));
+    EXPECT_TRUE(handler->types.empty());
+  }
+  ::SetEvent(release);
   holder.join();
   ::CloseHandle(held);
+  ::CloseHandle(release);
+  ASSERT_EQ(got_it, WAIT_OBJECT_0) << "the holder never took the table";
 
   EXPECT_EQ(registry->size(), 1u);
   EXPECT_TRUE(core->Execute(CommandImpl<ime_shared::kCancelCommand>()));

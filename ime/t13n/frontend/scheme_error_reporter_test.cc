@@ -50,6 +50,11 @@ TEST(SchemeErrorReporterTest, DefaultReporterShowsATextOnceAfterTheDispatch) {
   // The dispatch that reported it has not returned yet: nothing is open.
   EXPECT_TRUE(ThreadWindowsOfClass(L"#32770").empty());
 
+  // The dialog opens at the next pump; the owner is made active again
+  // right before, in case a window of another program took the desktop
+  // meanwhile (the case holds the display's lock against other tests).
+  ::SetForegroundWindow(owner.Get());
+  ::SetActiveWindow(owner.Get());
   ASSERT_TRUE(PumpMessagesUntil([&] { return !shown.texts.empty(); }));
   PumpMessagesFor(300);
   EXPECT_EQ(shown.texts, Texts{text});
