@@ -32,7 +32,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       case DLL_PROCESS_DETACH:
         ime_shared::imm::ImeUIWindow::SetProcessDetaching(true);
         ::OutputDebugStringW(L"DllMain DLL_PROCESS_DETACH\n");
-        ime_shared::RemoveCrashHandler();
+        ime_shared::RemoveCrashHandler(/*in_dll_entry=*/true);
         // Images freed from here on must not shut GDI+ down: this runs
         // under the loader lock.
         ime_shared::base::Image32::NotifyModuleDetaching();

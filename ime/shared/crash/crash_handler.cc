@@ -310,7 +310,7 @@ CrashHandler::CrashHandler(const std::wstring& dump_folder, CrashFilterCallback 
 
 CrashHandler::~CrashHandler() { Remove(); }
 
-void CrashHandler::Remove() {
+void CrashHandler::Remove(bool in_dll_entry) {
   if (removed_) return;
   removed_ = true;
 
@@ -372,19 +372,20 @@ void CrashHandler::Remove() {
 
   // Removal runs inside the DLL entry at detach, where waiting for a thread
   // to end would wait for the loader lock this thread holds; the thread is
-  // ended instead. But a thread ended while still starting may hold the
-  // loader lock (or the heap's) for good, and every later load or free of
-  // a library in the process then hangs. So a thread not yet waiting for
-  // requests is given time to get there first. Only a removal in the same
-  // hold of the loader lock that made the thread (a load failing in the
-  // entry point) waits the whole time: such a thread cannot have begun its
-  // start-up (it waits for that lock), so ending it then is safe. A process
-  // that is ending has already ended the thread, which ends the wait at
-  // once.
+  // ended instead. A thread ended while still starting may hold the loader
+  // lock (or the heap's) for good, and every later load or free of a
+  // library in the process then hangs. Outside a DLL entry, a thread not
+  // yet waiting for requests is given time to get there first. Inside one
+  // it is not: this thread holds the loader lock, so the dump thread cannot
+  // be in the loader's part of its start-up, and it could not finish that
+  // part before the wait ran out (an unload right after a load would stall
+  // for the whole wait).
   ::InterlockedExchange(&shutting_down_, 1);
   if (dump_thread_ != nullptr) {
-    HANDLE started_or_gone[] = {dump_thread_parked_, dump_thread_};
-    ::WaitForMultipleObjects(2, started_or_gone, FALSE, kDumpThreadStartWaitMs);
+    if (!in_dll_entry) {
+      HANDLE started_or_gone[] = {dump_thread_parked_, dump_thread_};
+      ::WaitForMultipleObjects(2, started_or_gone, FALSE, kDumpThreadStartWaitMs);
+    }
     ::TerminateThread(dump_thread_, 1);
     ::CloseHandle(dump_thread_);
     dump_thread_ = nullptr;
@@ -548,12 +549,12 @@ bool InstallCrashHandler() {
   }
 }
 
-void RemoveCrashHandler() {
+void RemoveCrashHandler(bool in_dll_entry) {
   CrashHandler* handler = g_installed;
   g_installed = nullptr;
   if (handler == nullptr) return;
   try {
-    handler->Remove();
+    handler->Remove(in_dll_entry);
     delete handler;
   } catch (...) {
   }

@@ -30,7 +30,9 @@ namespace ime_shared {
 bool InstallCrashHandler();
 // Removes the handler that InstallCrashHandler created, puts the previous
 // hooks back, deletes it and forgets it. Nothing happens without one.
-void RemoveCrashHandler();
+// |in_dll_entry|: called from a DLL entry point, under the loader lock (see
+// CrashHandler::Remove).
+void RemoveCrashHandler(bool in_dll_entry = false);
 
 class CrashHandler;
 // The handler that InstallCrashHandler created; null without one.
@@ -95,8 +97,9 @@ class CrashHandler {
   CrashHandler& operator=(const CrashHandler&) = delete;
 
   // Puts the previous hooks back, stops the dump thread and frees the
-  // libraries. Only the first call does anything.
-  void Remove();
+  // libraries. Only the first call does anything. |in_dll_entry| says that
+  // the caller holds the loader lock (a DLL entry point).
+  void Remove(bool in_dll_entry = false);
 
   // Asks the filter, writes the dump when it agrees (exception information
   // when |exception| is given, the thread stream, the assertion stream when

@@ -108,7 +108,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       ime_shared::InstallCrashHandler();
       return TRUE;
     case DLL_PROCESS_DETACH:
-      ime_shared::RemoveCrashHandler();
+      ime_shared::RemoveCrashHandler(/*in_dll_entry=*/true);
       return TRUE;
     default:
       return TRUE;
