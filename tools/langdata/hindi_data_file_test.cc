@@ -22,6 +22,7 @@
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 #include "ime/t13n/transliteration/transliterator/transliterator_reference_test_helpers.h"
+#include "ime/t13n/transliteration/transliterator/transliterator_test_helpers.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "tools/langdata/candidate_evaluation.h"
 
@@ -214,11 +215,6 @@ TEST_P(CandidateEqualityTest, EveryDevPrefixGetsThePlainComputationsCandidates) 
   // The plain computation keeps nothing between calls: a prefix shared by
   // several words is computed once.
   std::map<std::wstring, std::vector<ime_t13n::ScoredWord>> expected;
-  auto words_of = [](const std::vector<ime_t13n::ScoredWord>& scored) {
-    std::vector<std::wstring> words;
-    for (const auto& w : scored) words.push_back(w.word);
-    return words;
-  };
   size_t prefixes = 0;
   int mismatches = 0;
   for (size_t r = GetParam(); r < rows.size(); r += kEqualityShards) {
@@ -235,7 +231,8 @@ TEST_P(CandidateEqualityTest, EveryDevPrefixGetsThePlainComputationsCandidates) 
       std::vector<std::wstring> candidates;
       transliterator_->GetCandidates(typed, &candidates);
       ++prefixes;
-      if (candidates != words_of(it->second) && ++mismatches <= 5) {
+      if (candidates != ime_t13n::testing_helpers::WordsOf(it->second) &&
+          ++mismatches <= 5) {
         ADD_FAILURE() << "candidates of " << ime_shared::WideToUtf8(typed);
       }
     }

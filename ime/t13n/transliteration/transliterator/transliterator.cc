@@ -582,11 +582,9 @@ void Transliterator::RescoreWithDictionary(float top,
   for (size_t i = s.segmentation_count; i < s.ranked.size(); ++i) {
     if (rescored > kMaxRescoredWords) return;
     RankedWord& entry = s.ranked[i];
-    if (static_cast<double>(entry.score) < kMinRescoredScore) continue;
+    if (!(static_cast<double>(entry.score) > kMinRescoredScore)) continue;
     const float x = DictionaryScore(entry.text, entry.length);
-    if (!(x > 0) || !(static_cast<double>(entry.score) > kMinRescoredScore)) {
-      continue;
-    }
+    if (!(x > 0)) continue;
     if (RescoreOne(&entry, x, top, debug)) ++rescored;
   }
 }

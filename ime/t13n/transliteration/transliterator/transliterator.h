@@ -123,7 +123,6 @@ class Transliterator {
   // The digits zero to nine of the model's language.
   const wchar_t* native_digits() const { return native_digits_; }
 
- public:
   // An entry of the ranked list (transliterator_scratch.h).
   struct RankedWord;
 

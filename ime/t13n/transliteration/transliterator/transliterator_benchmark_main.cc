@@ -35,6 +35,7 @@
 #include "ime/t13n/transliteration/transliterator/suggest.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/testing/measurement.h"
 #include "ime/shared/testing/temp_dir.h"
 
 // Counts every heap allocation of the program. The replacements pair
@@ -60,6 +61,7 @@ using ime_t13n::Language;
 using ime_t13n::LanguageDataContents;
 using ime_t13n::LanguageRule;
 using ime_t13n::NativeScore;
+using ime_testing::Percentile;
 
 struct Letter {
   const char* english;
@@ -392,12 +394,6 @@ double Microseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   }();
   return 1e6 * static_cast<double>(to.QuadPart - from.QuadPart) /
          static_cast<double>(frequency.QuadPart);
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const size_t index = static_cast<size_t>(fraction * (values.size() - 1) + 0.5);
-  return values[index];
 }
 
 }  // namespace

@@ -99,7 +99,6 @@ struct Transliterator::Scratch {
 
   std::wstring english;  // a segment of the word
   std::wstring decoded;  // a native segment
-  std::wstring joined;   // a combined native word
   mutable std::wstring text;  // a ranked word as a string
 };
 
