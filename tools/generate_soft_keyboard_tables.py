@@ -28,6 +28,10 @@ Without an option it prints the block.
 import sys
 import unicodedata
 
+# The checks run from the source tree: leave no compiled cache beside it.
+sys.dont_write_bytecode = True
+import generated_block  # noqa: E402
+
 MAX_KEYS = 77
 MAX_LABEL_UNITS = 4
 MAX_NAME_UNITS = 19
@@ -263,33 +267,11 @@ def block():
     return "\n".join(lines) + "\n"
 
 
-def replace_block(text):
-    start = text.index(BEGIN)
-    end = text.index(END, start) + len(END) + 1
-    return text[:start] + block() + text[end:]
-
-
 def main(argv):
-    if len(argv) == 1:
-        sys.stdout.write(block())
-        return 0
-    if len(argv) != 3 or argv[1] not in ("--write", "--check"):
-        sys.stderr.write(__doc__)
-        return 2
-    path = argv[2]
-    with open(path, encoding="utf-8") as f:
-        text = f.read()
-    updated = replace_block(text)
-    if argv[1] == "--check":
-        if updated != text:
-            sys.stderr.write(
-                "%s: the soft keyboard tables differ from what "
-                "tools/generate_soft_keyboard_tables.py writes\n" % path)
-            return 1
-        return 0
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(updated)
-    return 0
+    return generated_block.main(
+        argv, __doc__, BEGIN, END, block,
+        "%s: the soft keyboard tables differ from what "
+        "tools/generate_soft_keyboard_tables.py writes\n")
 
 
 if __name__ == "__main__":

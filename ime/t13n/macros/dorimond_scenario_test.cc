@@ -252,22 +252,36 @@ void Type(const std::vector<WORD>& keys) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-TEST(DorimondDialogLoopTest, EnterEndsAnEditWithoutAddingAndEscapeCancelsWithoutClosing) {
-  ime_testing::TempDir temp;
-  ime_testing::ScratchRegistryKey user_key(HKEY_CURRENT_USER, L"DorimondKeys");
-  ime_testing::ScratchRegistryKey legacy_key(HKEY_CURRENT_USER, L"DorimondKeysLegacy",
-                                             KEY_WOW64_32KEY);
-  MacrosPlaces places;
-  places.user_data_folder = temp.path() + L"user";
-  places.mutex_name = ime_testing::UniqueName(L"DorimondKeys");
-  places.settings = {ime_testing::UniqueName(L"DorimondKeys"), user_key.path(),
-                     legacy_key.path()};
-  ASSERT_TRUE(ime_shared::CreateFolderTree(places.user_data_folder));
-  ASSERT_TRUE(ime_shared::WriteStringList(places.user_data_folder + L"\\macros.0000",
-                                          ime_shared::MakeStringListHeader(),
-                                          {L"ty \x0927", L"gm \x0938"}));
+// The editor's dialog in this process, on places of the case's own (a
+// folder, the macros mutex, a settings section and keys).
+class DorimondDialogLoopTest : public ::testing::Test {
+ protected:
+  DorimondDialogLoopTest()
+      : user_key_(HKEY_CURRENT_USER, L"DorimondLoop"),
+        legacy_key_(HKEY_CURRENT_USER, L"DorimondLoopLegacy", KEY_WOW64_32KEY) {
+    places_.user_data_folder = temp_.path() + L"user";
+    places_.mutex_name = ime_testing::UniqueName(L"DorimondLoop");
+    places_.settings = {ime_testing::UniqueName(L"DorimondLoop"), user_key_.path(),
+                        legacy_key_.path()};
+  }
+
+  // Writes |entries| as the macros file of the case's places.
+  void Plant(const List& entries) {
+    ASSERT_TRUE(ime_shared::CreateFolderTree(places_.user_data_folder));
+    ASSERT_TRUE(ime_shared::WriteStringList(places_.user_data_folder + L"\\macros.0000",
+                                            ime_shared::MakeStringListHeader(), entries));
+  }
+
+  ime_testing::TempDir temp_;
+  ime_testing::ScratchRegistryKey user_key_;
+  ime_testing::ScratchRegistryKey legacy_key_;
+  MacrosPlaces places_;
+};
+
+TEST_F(DorimondDialogLoopTest, EnterEndsAnEditWithoutAddingAndEscapeCancelsWithoutClosing) {
+  ASSERT_NO_FATAL_FAILURE(Plant({L"ty \x0927", L"gm \x0938"}));
   RecordingMessageBox box;
-  MacrosDialog dialog(places, &box);
+  MacrosDialog dialog(places_, &box);
 
   auto list_of = [](HWND window) { return ::GetDlgItem(window, IDC_MACRO_LIST); };
   auto start_edit = [&](HWND window, int row, int column) {
@@ -320,21 +334,10 @@ class CountingSystemBox : public MacrosMessageBoxInterface {
   List texts;
 };
 
-TEST(DorimondDialogLoopTest, RealMessageBoxOfAnInvalidEditEndsTheEditOnce) {
-  ime_testing::TempDir temp;
-  ime_testing::ScratchRegistryKey user_key(HKEY_CURRENT_USER, L"DorimondBox");
-  ime_testing::ScratchRegistryKey legacy_key(HKEY_CURRENT_USER, L"DorimondBoxLegacy",
-                                             KEY_WOW64_32KEY);
-  MacrosPlaces places;
-  places.user_data_folder = temp.path() + L"user";
-  places.mutex_name = ime_testing::UniqueName(L"DorimondBox");
-  places.settings = {ime_testing::UniqueName(L"DorimondBox"), user_key.path(),
-                     legacy_key.path()};
-  ASSERT_TRUE(ime_shared::CreateFolderTree(places.user_data_folder));
-  ASSERT_TRUE(ime_shared::WriteStringList(places.user_data_folder + L"\\macros.0000",
-                                          ime_shared::MakeStringListHeader(), {L"ty \x0927"}));
+TEST_F(DorimondDialogLoopTest, RealMessageBoxOfAnInvalidEditEndsTheEditOnce) {
+  ASSERT_NO_FATAL_FAILURE(Plant({L"ty \x0927"}));
   CountingSystemBox box;
-  MacrosDialog dialog(places, &box);
+  MacrosDialog dialog(places_, &box);
   HWND list = nullptr;
   HWND notice = nullptr;
   SteppedDriver driver(&dialog, {

@@ -1,7 +1,8 @@
 // The editor's dialog in-process, on places of the test's own (a folder,
 // the macros mutex, a settings section and keys), driven from a timer of
 // its own message loop. Message boxes go to a recording double; the input
-// method's side and the holder of the mutex are real second processes.
+// method's side and the holder of the mutex (the storage manager tests'
+// second process) are real second processes.
 #include "ime/t13n/macros/macros_dialog.h"
 
 #include <windows.h>
@@ -442,8 +443,9 @@ TEST_F(MacrosDialogTest, SaveWhileAnotherProcessHoldsTheMutexFailsAloudAndKeepsT
   box_.answers = {IDOK, IDYES, IDOK, IDYES};
   const INT_PTR result = Run([&](MacrosDialog& dialog, HWND window, HWND list) {
     EditCell(list, 0, 2, kNamaste);
-    ASSERT_TRUE(holder.Start(L"macros_test_child", L"hold \"" + places_.mutex_name + L"\" " +
-                                                       acquired_name + L" " + release_name));
+    ASSERT_TRUE(holder.Start(L"storage_manager_test_child",
+                             L"hold \"" + places_.mutex_name + L"\" " + acquired_name + L" " +
+                                 release_name));
     ASSERT_EQ(::WaitForSingleObject(acquired.Get(), 30000), WAIT_OBJECT_0);
 
     Press(window, IDC_SAVE_MACROS);
@@ -543,8 +545,9 @@ TEST_F(MacrosDialogTest, FileLockedByAnotherProcessAtOpeningIsKeptAsideAtTheSave
   ScopedHandle acquired(::CreateEventW(nullptr, TRUE, FALSE, acquired_name.c_str()));
   ScopedHandle release(::CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
   ChildProcess holder;
-  ASSERT_TRUE(holder.Start(L"macros_test_child", L"hold \"" + places_.mutex_name + L"\" " +
-                                                     acquired_name + L" " + release_name));
+  ASSERT_TRUE(holder.Start(L"storage_manager_test_child",
+                           L"hold \"" + places_.mutex_name + L"\" " + acquired_name + L" " +
+                               release_name));
   ASSERT_EQ(::WaitForSingleObject(acquired.Get(), 30000), WAIT_OBJECT_0);
   Run([&](MacrosDialog& dialog, HWND window, HWND list) {
     EXPECT_EQ(dialog.grid().RowCount(), 0);

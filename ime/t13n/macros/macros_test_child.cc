@@ -11,14 +11,9 @@
 //     does, prints one line "<name> <target as hexadecimal UTF-16 units>"
 //     per <name> (nothing after the name when it has no macro) and sets the
 //     setting back to 0.
-//   macros_test_child hold <mutex> <acquired event> <release event>
-//     Another process busy with the macros file: takes <mutex>, signals
-//     <acquired event> and keeps the mutex until <release event> is set (at
-//     most 60 s).
 //
 // Exit codes: 0 done, 2 bad arguments, 3 the setting was not 1, 4 the
-// language did not load, 5 an event could not be opened or the mutex not
-// taken, 6 no release in time, 7 the language could not be written.
+// language did not load, 7 the language could not be written.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -27,8 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "ime/shared/base/scoped_handle.h"
-#include "ime/shared/scoped_mutex_lock.h"
 #include "ime/shared/settings.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/storage/storage_manager.h"
@@ -38,8 +31,6 @@
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 
 namespace {
-
-using ime_shared::base::ScopedHandle;
 
 int Imitate(const std::vector<std::wstring>& args) {
   const ime_shared::SettingsLocation location{args[6], args[7], args[8]};
@@ -79,22 +70,6 @@ int Imitate(const std::vector<std::wstring>& args) {
   return 0;
 }
 
-int Hold(const std::vector<std::wstring>& args) {
-  ScopedHandle acquired(::OpenEventW(EVENT_MODIFY_STATE, FALSE, args[3].c_str()));
-  ScopedHandle release(::OpenEventW(SYNCHRONIZE, FALSE, args[4].c_str()));
-  if (!acquired || !release) return 5;
-  std::unique_ptr<ime_shared::MutexHolder> mutex(
-      ime_shared::MutexHolder::CreateNamed(args[2].c_str()));
-  if (mutex == nullptr || mutex->handle() == nullptr ||
-      ::WaitForSingleObject(mutex->handle(), 0) != WAIT_OBJECT_0) {
-    return 5;
-  }
-  ::SetEvent(acquired.Get());
-  const DWORD wait = ::WaitForSingleObject(release.Get(), 60000);
-  ::ReleaseMutex(mutex->handle());
-  return wait == WAIT_OBJECT_0 ? 0 : 6;
-}
-
 }  // namespace
 
 int main() {
@@ -104,6 +79,5 @@ int main() {
   const std::vector<std::wstring> args(argv, argv + argc);
   ::LocalFree(argv);
   if (args.size() >= 10 && args[1] == L"imitate") return Imitate(args);
-  if (args.size() == 5 && args[1] == L"hold") return Hold(args);
   return 2;
 }

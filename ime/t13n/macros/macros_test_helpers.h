@@ -1,14 +1,13 @@
 // Shared pieces of the macros editor's tests: a message box that records
 // what it would have shown and answers as scripted, a window that hosts a
 // grid on a real list view, a driver for a modal dialog of the test's own
-// thread, and readers of the grid's cells and selection.
+// thread (the shared one), and readers of the grid's cells and selection.
 #ifndef IME_T13N_MACROS_MACROS_TEST_HELPERS_H_
 #define IME_T13N_MACROS_MACROS_TEST_HELPERS_H_
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cwchar>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -19,6 +18,7 @@
 
 #include "ime/shared/base/control_subclass.h"
 #include "ime/shared/base/window_impl.h"
+#include "ime/shared/testing/dialog_driver.h"
 #include "ime/t13n/macros/extended_list_view_ctrl.h"
 #include "ime/t13n/macros/macros_message_box.h"
 
@@ -205,55 +205,7 @@ inline void PumpMessages() {
   }
 }
 
-// Drives a modal dialog of this thread from a timer that its message loop
-// dispatches: the first tick that finds the dialog shown runs |act| on it
-// once. A dialog becomes visible only when its loop first runs idle, so
-// earlier ticks wait; after about five seconds |act| runs all the same,
-// and its checks of visibility fail.
-class DialogDriver {
- public:
-  explicit DialogDriver(std::function<void(HWND)> act) : act_(std::move(act)) {
-    current_ = this;
-    timer_ = ::SetTimer(nullptr, 0, 50, &DialogDriver::OnTimer);
-  }
-  ~DialogDriver() {
-    ::KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  DialogDriver(const DialogDriver&) = delete;
-  DialogDriver& operator=(const DialogDriver&) = delete;
-
-  bool acted() const { return acted_; }
-
- private:
-  static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    wchar_t class_name[16] = {};
-    ::GetClassNameW(window, class_name, 16);
-    if (std::wcscmp(class_name, L"#32770") == 0) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    DialogDriver* self = current_;
-    if (self == nullptr || self->acted_) return;
-    HWND dialog = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &DialogDriver::FindDialog,
-                        reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr) return;
-    if (!::IsWindowVisible(dialog) && ++self->hidden_ticks_ < 100) return;
-    self->acted_ = true;
-    self->act_(dialog);
-  }
-
-  static inline DialogDriver* current_ = nullptr;
-  std::function<void(HWND)> act_;
-  UINT_PTR timer_ = 0;
-  bool acted_ = false;
-  int hidden_ticks_ = 0;
-};
+using ime_testing::DialogDriver;
 
 }  // namespace testing_helpers
 }  // namespace ime_t13n
