@@ -40,7 +40,6 @@ class Composition : public base::ComObject<ITfCompositionSink, ITfMouseSink> {
   // for an edit session then (the host holds the document), the result is
   // written with the termination's own cookie.
   bool IsTerminating() const { return terminating_; }
-  TfGuidAtom atom() const { return atom_; }
   // The composition's range; null while closed.
   ITfRange* range() const { return range_.Get(); }
 

@@ -18,18 +18,16 @@ Context::~Context() {
 
 HRESULT Context::Initialize(ITfThreadMgr* thread_manager, TfClientId client_id,
                             UIManagerInterface* ui_manager) {
-  HRESULT result = GuardComCall([&]() -> HRESULT {
+  // Kept even when the binding fails, for Uninitialize.
+  client_id_ = client_id;
+  ui_manager_ = ui_manager;
+  return GuardComCall([&]() -> HRESULT {
     if (thread_manager == nullptr) return E_INVALIDARG;
     ComPtr<ITfDocumentMgr> document;
     HRESULT answer = thread_manager->GetFocus(document.Receive());
     if (FAILED(answer)) return answer;
     return InitializeFor(document.Get(), thread_manager, client_id, ui_manager);
   });
-  if (FAILED(result)) {
-    client_id_ = client_id;
-    ui_manager_ = ui_manager;
-  }
-  return result;
 }
 
 HRESULT Context::InitializeFor(ITfDocumentMgr* focus, ITfThreadMgr* thread_manager,

@@ -95,13 +95,8 @@ class Context : public base::ComObject<ITfTextLayoutSink, ITfThreadFocusSink, IT
   // ITfCompartmentEventSink: a mode or keyboard compartment changed.
   STDMETHODIMP OnChange(REFGUID guid) override;
 
-  // The binding, for the thread manager and the tests.
+  // Whether the context is bound to a document.
   bool IsBound() const { return static_cast<bool>(context_); }
-  ITfContext* document_context() const { return context_.Get(); }
-  Composition* composition() const { return composition_.Get(); }
-  Keyboard* keyboard() const { return keyboard_.get(); }
-  CandidateUIManager* candidate_ui() const { return candidate_ui_.get(); }
-  ContextCompartments* compartments() const { return compartments_.get(); }
 
  private:
   // The write session: the engine's composition and result into the

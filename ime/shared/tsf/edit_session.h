@@ -40,8 +40,6 @@ class EditSession : public base::StackComObject<ITfEditSession> {
   // run. A refused request loses what the session would have done.
   HRESULT Request(HRESULT* session_result = nullptr);
 
-  DWORD flags() const { return flags_; }
-
   // ITfEditSession: runs the callback with |cookie|.
   STDMETHODIMP DoEditSession(TfEditCookie cookie) override;
 

@@ -107,14 +107,13 @@ HRESULT Keyboard::Handle(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
   if (eaten == nullptr) return E_INVALIDARG;
   HRESULT result = Test(down, wparam, lparam, eaten);
   // The event the test packed (now, or just before for the same key).
+  // An eaten key always has its test.
   const KeyEvent event = pending_.event;
-  const bool tested = pending_.valid;
   // This key is used up: the next test of the same key is a new key (an
   // auto-repeated key arrives with the same key data).
   pending_ = PendingTest();
   if (FAILED(result) || !*eaten) return result;
   result = base::GuardComCall([&]() -> HRESULT {
-    if (!tested) return E_FAIL;
     engine_->HandleKey(event);
     return S_OK;
   });

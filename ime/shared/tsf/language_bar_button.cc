@@ -71,7 +71,6 @@ STDMETHODIMP LanguageBarButton::GetStatus(DWORD* status) {
   if (status == nullptr) return E_INVALIDARG;
   *status = 0;
   if (!shown_) *status |= TF_LBI_STATUS_HIDDEN;
-  if (!enabled_) *status |= TF_LBI_STATUS_DISABLED;
   if (toggled_) *status |= TF_LBI_STATUS_BTN_TOGGLED;
   return S_OK;
 }

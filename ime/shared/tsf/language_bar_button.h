@@ -48,7 +48,7 @@ class LanguageBarButton
   void SetText(const std::wstring& text);
   // The icon's resource id (0: none); a change is told (TF_LBI_ICON).
   void SetIcon(UINT icon_id);
-  // Toggled, shown and enabled; a change is told (TF_LBI_STATUS).
+  // Toggled; a change is told (TF_LBI_STATUS).
   void SetToggled(bool toggled);
   // The menu that InitMenu copies (not owned; the click callback sets it).
   void SetMenu(HMENU menu) { menu_ = menu; }
@@ -61,8 +61,6 @@ class LanguageBarButton
   const std::wstring& text() const { return text_; }
   UINT icon_id() const { return icon_id_; }
   bool toggled() const { return toggled_; }
-  bool shown() const { return shown_; }
-  HMENU menu() const { return menu_; }
   // The "msctf.dll" the button keeps loaded (null when there is none).
   HMODULE text_framework() const { return text_framework_; }
 
@@ -89,7 +87,6 @@ class LanguageBarButton
   UINT icon_id_ = 0;
   HMENU menu_ = nullptr;
   bool shown_ = true;
-  bool enabled_ = true;
   bool toggled_ = false;
   std::wstring text_;
   std::unique_ptr<base::Closure> click_callback_;

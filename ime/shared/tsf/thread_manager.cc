@@ -23,10 +23,8 @@ HRESULT ThreadManager::Init(ITfThreadMgr* thread_manager, TfClientId client_id) 
     if (FAILED(result)) return result;
     context_ = base::MakeComObject<Context>(factories_.engine);
     if (!context_) return E_OUTOFMEMORY;
-    ui_manager_.reset();
     if (factories_.ui_manager) ui_manager_.reset(factories_.ui_manager());
     if (!ui_manager_) return E_FAIL;
-    context_->Uninitialize();
     // Unbound (S_OK) when no document has the focus yet; any other failure
     // leaves the context half bound until the next focus change.
     context_->Initialize(thread_manager_.Get(), client_id_, ui_manager_.get());

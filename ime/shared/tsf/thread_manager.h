@@ -38,8 +38,6 @@ class ThreadManager : public base::ComObject<ITfThreadMgrEventSink>,
 
   Context* context() const { return context_.Get(); }
   UIManagerInterface* ui_manager() const { return ui_manager_.get(); }
-  ITfThreadMgr* thread_manager() const { return thread_manager_.Get(); }
-  TfClientId client_id() const { return client_id_; }
 
   // ITfThreadMgrEventSink. A focus change rebinds the Context to the newly
   // focused document (none: unbound); the other events change nothing.

@@ -30,6 +30,7 @@
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
 #include "ime/shared/tsf/testing/recording_engine.h"
 #include "ime/shared/tsf/text_service.h"
+#include "ime/shared/tsf/tsf_test_helpers.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 
 namespace {
@@ -39,25 +40,19 @@ using ime_shared::base::MakeComObject;
 using ime_tsf_testing::FakeContext;
 using ime_tsf_testing::FakeDocumentMgr;
 using ime_tsf_testing::FakeThreadMgr;
+using ime_shared::tsf::testing_helpers::HostKeyboard;
 
 using ime_testing::Percentile;
 
 std::vector<double> g_test_us;
-
-UINT VirtualKeyOf(wchar_t c) {
-  if (c >= L'a' && c <= L'z') return c - L'a' + L'A';
-  if (c >= L'A' && c <= L'Z') return c;
-  if (c == L' ') return VK_SPACE;
-  return c;
-}
 
 // One key event as a host delivers it; the key sink's time in seconds.
 double Deliver(ITfContextKeyEventSink* sink, UINT virtual_key, bool down) {
   BYTE state[256] = {};
   if (down) state[virtual_key] = 0x80;
   ::SetKeyboardState(state);
-  LPARAM data = static_cast<LPARAM>(1 | (::MapVirtualKeyW(virtual_key, 0) << 16));
-  if (!down) data |= static_cast<LPARAM>(3u << 30);
+  const LPARAM data =
+      down ? HostKeyboard::DownData(virtual_key) : HostKeyboard::UpData(virtual_key);
   BOOL eaten = FALSE;
   const double start = ime_testing::Now();
   if (down) {
@@ -137,7 +132,7 @@ int main(int argc, char** argv) {
   size_t committed = 0;
   for (size_t w = 0; w < words.size(); ++w) {
     for (wchar_t c : words[w] + L" ") {
-      const UINT key = VirtualKeyOf(c);
+      const UINT key = HostKeyboard::VirtualKeyOf(c);
       key_us.push_back(Deliver(sink, key, true) * 1e6);
       Deliver(sink, key, false);
     }

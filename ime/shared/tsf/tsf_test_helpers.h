@@ -65,14 +65,12 @@ class HindiEngineWorld {
   // The factory a context makes its engines with.
   EngineFactory Factory() {
     return [this](ContextInterface* context) -> EngineInterface* {
-      ++engines_made;
       return ime_t13n::CreateT13nEngine(context, environment_);
     };
   }
 
   ime_testing::FakeSettings settings;
   ime_t13n::testing_helpers::RecordingErrorBox box;
-  int engines_made = 0;
 
  private:
   static HindiEngineWorld*& Current() {

@@ -167,16 +167,12 @@ HRESULT LanguageBar::Create() {
 void LanguageBar::OnButtonClicked(ButtonIndex index) {
   if (engine_ == nullptr) return;
   switch (index) {
-    case kToggleButton: {
-      const int property = ime_shared::frontend::kPropertyTransliterationOn;
-      engine_->SetProperty(property, engine_->GetProperty(property) == 0 ? 1 : 0);
+    case kToggleButton:
+      engine_->ToggleProperty(ime_shared::frontend::kPropertyTransliterationOn);
       break;
-    }
-    case kPickerButton: {
-      const int property = ime_shared::frontend::kPropertyPickerShown;
-      engine_->SetProperty(property, engine_->GetProperty(property) == 0 ? 1 : 0);
+    case kPickerButton:
+      engine_->ToggleProperty(ime_shared::frontend::kPropertyPickerShown);
       break;
-    }
     case kMenuButton:
       if (buttons_[kMenuButton]) {
         buttons_[kMenuButton]->SetMenu(menu_ != nullptr ? menu_->Build() : nullptr);

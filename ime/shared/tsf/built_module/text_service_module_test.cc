@@ -55,9 +55,8 @@ const ::testing::Environment* const kProductValues =
 
 // The module's DllCanUnloadNow, when the module is loaded.
 HRESULT ModuleCanUnloadNow() {
-  HMODULE module = ::GetModuleHandleW(
-      ime_t13n::imm_host::ModuleBesideProgram().substr(
-          ime_t13n::imm_host::ModuleBesideProgram().find_last_of(L'\\') + 1).c_str());
+  const std::wstring path = ime_t13n::imm_host::ModuleBesideProgram();
+  HMODULE module = ::GetModuleHandleW(path.substr(path.find_last_of(L'\\') + 1).c_str());
   if (module == nullptr) return E_UNEXPECTED;
   auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
       reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));

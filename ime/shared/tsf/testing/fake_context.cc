@@ -188,12 +188,10 @@ STDMETHODIMP FakeProperty::GetValue(TfEditCookie ec, ITfRange* range, VARIANT* v
   if (owner_ == nullptr || range == nullptr || value == nullptr) return E_INVALIDARG;
   if (!owner_->CanRead(ec)) return TF_E_NOLOCK;
   ::VariantInit(value);
-  const LONG at = AsFake(range)->start();
-  for (const Stretch& stretch : stretches_) {
-    if (stretch.range->start() <= at && at < stretch.range->end()) {
-      value->vt = VT_I4;
-      value->lVal = stretch.value;
-    }
+  const Stretch* stretch = StretchAt(AsFake(range)->start());
+  if (stretch != nullptr) {
+    value->vt = VT_I4;
+    value->lVal = stretch->value;
   }
   return S_OK;
 }
@@ -239,13 +237,18 @@ STDMETHODIMP FakeProperty::Clear(TfEditCookie ec, ITfRange* range) {
 }
 
 LONG FakeProperty::ValueAt(LONG position) const {
-  LONG value = 0;
+  const Stretch* stretch = StretchAt(position);
+  return stretch != nullptr ? stretch->value : 0;
+}
+
+const FakeProperty::Stretch* FakeProperty::StretchAt(LONG position) const {
+  const Stretch* found = nullptr;
   for (const Stretch& stretch : stretches_) {
     if (stretch.range->start() <= position && position < stretch.range->end()) {
-      value = stretch.value;
+      found = &stretch;
     }
   }
-  return value;
+  return found;
 }
 
 // FakeContextView
@@ -393,7 +396,6 @@ HRESULT FakeContext::RunLocked(bool write, Body&& body) {
 }
 
 void FakeContext::TellEdits() {
-  if (!notify_edits) return;
   RunLocked(false, [&]() {
     for (const ComPtr<ITfTextEditSink>& sink : sinks_.Sinks<ITfTextEditSink>()) {
       sink->OnEndEdit(this, cookie_, nullptr);
@@ -407,7 +409,6 @@ void FakeContext::TellEdits() {
 STDMETHODIMP FakeContext::RequestEditSession(TfClientId client_id, ITfEditSession* session,
                                              DWORD flags, HRESULT* session_result) {
   if (session == nullptr || session_result == nullptr) return E_INVALIDARG;
-  ++session_requests;
   *session_result = E_FAIL;
   if (refuse_sessions || locked_) {
     ++refused_sessions;
@@ -508,7 +509,6 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
   if (composition == nullptr || range == nullptr) return E_INVALIDARG;
   *composition = nullptr;
   if (!CanWrite(ec)) return TF_E_NOLOCK;
-  if (refuse_compositions) return S_OK;
   ComPtr<FakeRange> inner = AsFake(range)->InnerCopy();
   composition_ = MakeComObject<FakeComposition>(this, inner.Get(), sink);
   ++compositions_started_;

@@ -124,7 +124,6 @@ class FakeComposition : public ime_shared::base::ComObject<ITfComposition> {
 
   FakeRange* range() const { return range_.Get(); }
   ITfCompositionSink* sink() const { return sink_.Get(); }
-  bool ended() const { return ended_; }
   void MarkEnded();
   void Forget() { owner_ = nullptr; }
 
@@ -162,8 +161,6 @@ class FakeProperty
 
   // The VT_I4 value over unit |position|; 0 where none is set.
   LONG ValueAt(LONG position) const;
-  // How many stretches hold a value.
-  size_t StretchCount() const { return stretches_.size(); }
   void Forget() { owner_ = nullptr; }
 
  private:
@@ -173,6 +170,9 @@ class FakeProperty
   };
   FakeContext* owner_;
   const GUID guid_;
+  // The last value set over unit |position|; null where none is set.
+  const Stretch* StretchAt(LONG position) const;
+
   std::vector<Stretch> stretches_;
 };
 
@@ -230,7 +230,6 @@ class FakeContext
   LONG selection_end() const { return selection_->end(); }
   // The display-attribute value over unit |position| (0: none).
   LONG AttributeAt(LONG position) const { return attribute_->ValueAt(position); }
-  FakeProperty* attribute() const { return attribute_.Get(); }
   FakeContextView* view() const { return view_.Get(); }
 
   // The composition open now (null: none), and how many were started.
@@ -245,17 +244,11 @@ class FakeContext
   bool Click(ULONG edge, DWORD buttons);
   const std::vector<MouseSink>& mouse_sinks() const { return mouse_sinks_; }
 
-  // Edit sessions: requests, the ones refused, and those that wrote. A
-  // session requested while another runs is refused too.
+  // Edit sessions: whether to refuse them, the ones refused, and those
+  // that wrote. A session requested while another runs is refused too.
   bool refuse_sessions = false;
-  // Whether StartComposition declines (S_OK without a composition).
-  bool refuse_compositions = false;
-  int session_requests = 0;
   int refused_sessions = 0;
   int write_sessions = 0;
-  // Whether the host tells the text-edit sinks (OnEndEdit) and the layout
-  // sinks (OnLayoutChange) after a session that changed the document.
-  bool notify_edits = true;
   int lock_errors() const { return lock_errors_; }
 
   // Checks |ec| for a read (or a write) and counts a wrong one.

@@ -7,13 +7,6 @@ namespace ime_tsf_testing {
 using ime_shared::base::ComPtr;
 using ime_shared::base::MakeComObject;
 
-const FakeLangBarItemMgr::Item* FakeLangBarItemMgr::Find(REFGUID guid) const {
-  for (const Item& item : items_) {
-    if (IsEqualGUID(item.info.guidItem, guid)) return &item;
-  }
-  return nullptr;
-}
-
 STDMETHODIMP FakeLangBarItemMgr::AddItem(ITfLangBarItem* item) {
   if (item == nullptr) return E_INVALIDARG;
   if (FAILED(add_result)) return add_result;

@@ -41,8 +41,6 @@ class FakeLangBarItemMgr : public ime_shared::base::ComObject<ITfLangBarItemMgr>
 
   // The items on the bar in the order they were added.
   const std::vector<Item>& items() const { return items_; }
-  // The item whose GUID is |guid|; null when it is not on the bar.
-  const Item* Find(REFGUID guid) const;
   int added() const { return added_; }
   int removed() const { return removed_; }
 

@@ -39,16 +39,6 @@ void FakeThreadMgr::ChangeFocus(ITfDocumentMgr* document) {
   focus_.Reset(document);
 }
 
-void FakeThreadMgr::ChangeThreadFocus(bool focus) {
-  for (const ComPtr<ITfThreadFocusSink>& sink : sinks_.Sinks<ITfThreadFocusSink>()) {
-    if (focus) {
-      sink->OnSetThreadFocus();
-    } else {
-      sink->OnKillThreadFocus();
-    }
-  }
-}
-
 STDMETHODIMP FakeThreadMgr::IsThreadFocus(BOOL* focus) {
   if (focus == nullptr) return E_INVALIDARG;
   *focus = TRUE;

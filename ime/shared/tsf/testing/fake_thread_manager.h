@@ -108,8 +108,6 @@ class FakeThreadMgr
   // thread-manager event sinks (before it moves it, when
   // |notify_before_focus|, as Wine's thread manager does).
   void ChangeFocus(ITfDocumentMgr* document);
-  // The host's windows gain or lose the focus: the thread-focus sinks hear.
-  void ChangeThreadFocus(bool focus);
 
   SinkList& sinks() { return sinks_; }
   CompartmentStore& compartments() { return compartments_; }
