@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <string>
 
-#include "ime/shared/frontend/key_event.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/frontend/status_window.h"
@@ -83,10 +82,7 @@ int main(int argc, char** argv) {
       ++failures;
     }
     // Esc cancels the word.
-    ime_shared::KeyEvent escape = {ime_shared::vk::kEscape, 0x1B, ime_shared::KeyEvent::kDown};
-    if (engine->ProcessKey(escape)) engine->HandleKey(escape);
-    escape.state = 0;
-    if (engine->ProcessKey(escape)) engine->HandleKey(escape);
+    keystrokes::TapKey(engine, L'\x1B');
     keystrokes::PumpMessagesFor(100);
   }
   // The status window, away from the mouse, with every button it can show.

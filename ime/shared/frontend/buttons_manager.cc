@@ -10,13 +10,14 @@ ButtonState ChooseButtonState(const ButtonRecord& button, bool hovered, bool las
   return last_pressed ? kButtonPressed : kButtonHover;
 }
 
+bool ButtonHolds(const ButtonRecord& button, POINT point) {
+  return button.visible && point.x >= button.x && point.x <= button.x + button.width &&
+         point.y >= button.y && point.y <= button.y + button.height;
+}
+
 int ButtonAt(const std::vector<ButtonRecord>& buttons, POINT point) {
   for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
-    const ButtonRecord& b = buttons[i];
-    if (b.visible && point.x >= b.x && point.x <= b.x + b.width && point.y >= b.y &&
-        point.y <= b.y + b.height) {
-      return i;
-    }
+    if (ButtonHolds(buttons[i], point)) return i;
   }
   return -1;
 }
@@ -32,12 +33,22 @@ void DrawButton(HDC dc, const ButtonRecord& button, ButtonState state) {
   }
 }
 
-HWND CreateButtonTooltipWindow(HWND owner) {
+HWND CreateTooltipWindow(HWND owner) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
   return ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+}
+
+void RelayMouseMoveToTooltip(HWND tooltip, HWND window, POINT client) {
+  MSG relayed = {};
+  relayed.hwnd = window;
+  relayed.message = WM_MOUSEMOVE;
+  relayed.lParam = MAKELPARAM(client.x, client.y);
+  relayed.pt = WindowsAPIWrapper::CursorScreenPosition();
+  relayed.time = ::GetMessageTime();
+  ::SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void RebuildButtonTooltips(HWND tooltip, HWND owner, const std::vector<ButtonRecord>& buttons) {

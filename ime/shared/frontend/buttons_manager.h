@@ -55,8 +55,11 @@ constexpr UINT_PTR kButtonToolIdBase = 100;
 // hover.
 ButtonState ChooseButtonState(const ButtonRecord& button, bool hovered, bool last_pressed);
 
-// The first visible button whose rectangle, edges included
-// (x..x+width, y..y+height), holds |point|; -1 for none.
+// Whether |button| is visible and its rectangle, edges included
+// (x..x+width, y..y+height), holds |point|.
+bool ButtonHolds(const ButtonRecord& button, POINT point);
+
+// The first button that holds |point| (see ButtonHolds); -1 for none.
 int ButtonAt(const std::vector<ButtonRecord>& buttons, POINT point);
 
 // Draws the button's image for |state| from its list at (x, y), then its
@@ -68,7 +71,10 @@ void DrawButton(HDC dc, const ButtonRecord& button, ButtonState state);
 // button with a tooltip text is added as tool 100 + its index.
 void RebuildButtonTooltips(HWND tooltip, HWND owner, const std::vector<ButtonRecord>& buttons);
 // A tooltip window owned by |owner|: topmost, always tipping, no prefix.
-HWND CreateButtonTooltipWindow(HWND owner);
+HWND CreateTooltipWindow(HWND owner);
+// Hands |tooltip| a mouse move of |window| at |client| (client
+// coordinates), so that it knows when to tip.
+void RelayMouseMoveToTooltip(HWND tooltip, HWND window, POINT client);
 
 template <typename Host>
 class ButtonsManager {
@@ -99,7 +105,7 @@ class ButtonsManager {
   // buttons.
   void RebuildTooltips() {
     HWND owner = static_cast<Host*>(this)->hwnd();
-    if (!tooltip_) tooltip_.Reset(CreateButtonTooltipWindow(owner));
+    if (!tooltip_) tooltip_.Reset(CreateTooltipWindow(owner));
     if (tooltip_) RebuildButtonTooltips(tooltip_.Get(), owner, buttons_);
   }
 
@@ -148,15 +154,7 @@ class ButtonsManager {
           hovered_ = under;
           WindowsAPIWrapper::Repaint(window);
         }
-        if (tooltip_) {
-          MSG relayed = {};
-          relayed.hwnd = window;
-          relayed.message = WM_MOUSEMOVE;
-          relayed.lParam = MAKELPARAM(point.x, point.y);
-          relayed.pt = WindowsAPIWrapper::CursorScreenPosition();
-          relayed.time = ::GetMessageTime();
-          ::SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-        }
+        if (tooltip_) RelayMouseMoveToTooltip(tooltip_.Get(), window, point);
         break;
       default:
         break;

@@ -152,8 +152,6 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
   POINT candidate_row_origin() const { return row_origin_; }
   SIZE candidate_row_size() const { return row_size_; }
   const CompositionParts& composition_parts() const { return parts_; }
-  POINT composition_origin() const { return composition_origin_; }
-  SIZE composition_size() const { return composition_size_; }
   SIZE window_size() const { return window_size_; }
   int hovered_cell() const { return hovered_cell_; }
   bool hover_in_mark_zone() const { return hover_in_mark_zone_; }
@@ -188,7 +186,6 @@ class HorizontalWindow : public base::WindowImpl<HorizontalWindow>,
   // module; false, keeping the images in use, when the bitmap is missing.
   bool LoadButtonImages(int bitmap_id, int image_width);
   bool LoadLogoImages(int bitmap_id, int image_width);
-  bool has_button_images() const { return static_cast<bool>(button_images_); }
 
   // A bold font of |face| (truncated to the face field), |height| as
   // LOGFONT's lfHeight, over the template of the candidate fonts.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ime/shared/frontend/buttons_manager.h"
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/image_utils.h"
 #include "ime/shared/url_launcher.h"
@@ -71,12 +72,7 @@ bool VignelWindow::SetImage(const std::wstring& path) {
 
 void VignelWindow::CreateTooltip() {
   tooltip_.Reset();
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&controls);
-  tooltip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                   nullptr, nullptr));
+  tooltip_.Reset(CreateTooltipWindow(hwnd()));
   if (!tooltip_) return;
   // The tool record without its trailing reserved pointer, which older
   // common controls refuse. The tool is the whole window: the window has
@@ -88,18 +84,6 @@ void VignelWindow::CreateTooltip() {
   tool.uId = reinterpret_cast<UINT_PTR>(hwnd());
   tool.lpszText = const_cast<wchar_t*>(display_name_.c_str());
   ::SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void VignelWindow::RelayMouseMove(POINT client) {
-  if (!tooltip_) return;
-  MSG relayed = {};
-  relayed.hwnd = hwnd();
-  relayed.message = WM_MOUSEMOVE;
-  relayed.wParam = 0;
-  relayed.lParam = MAKELPARAM(client.x, client.y);
-  relayed.pt = CursorScreenPosition();
-  relayed.time = ::GetMessageTime();
-  ::SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 std::wstring VignelWindow::ClickAddress() const {
@@ -126,7 +110,7 @@ bool VignelWindow::ProcessWindowMessage(HWND window, UINT message, WPARAM wparam
       Click();
       break;
     case WM_MOUSEMOVE:
-      RelayMouseMove(CursorClientPosition(window));
+      if (tooltip_) RelayMouseMoveToTooltip(tooltip_.Get(), hwnd(), CursorClientPosition(window));
       UseCursor(IDC_HAND);
       break;
     default:

@@ -93,8 +93,6 @@ class VignelWindow : public base::WindowImpl<VignelWindow>,
   int current_id() const { return current_id_; }
   bool is_default() const { return is_default_; }
   const std::wstring& display_name() const { return display_name_; }
-  const std::wstring& image_path() const { return image_path_; }
-  const std::wstring& search_text() const { return search_text_; }
   HWND tooltip_window() const { return tooltip_.Get(); }
   // The page a click opens now.
   std::wstring ClickAddress() const;
@@ -110,7 +108,6 @@ class VignelWindow : public base::WindowImpl<VignelWindow>,
   // not decode.
   bool SetImage(const std::wstring& path);
   void CreateTooltip();
-  void RelayMouseMove(POINT client);
   // Ends the engine's composition without committing it, then opens the
   // click's page.
   void Click();

@@ -171,8 +171,6 @@ void GridKeyboardWindow::Refresh() {
   layout_ = layouts[language];
   has_layout_ = true;
   language_index_ = language;
-  rows_ = layout_.rows;
-  columns_ = layout_.columns;
   LoadImages(language);
   ResetKeys();
 
@@ -226,7 +224,7 @@ void GridKeyboardWindow::LoadImages(int language_index) {
 }
 
 void GridKeyboardWindow::ResetKeys() {
-  key_states_.assign(static_cast<size_t>(std::max(0, rows_ * columns_)) + kJoinerKeyCount,
+  key_states_.assign(static_cast<size_t>(std::max(0, geometry().grid_keys())) + kJoinerKeyCount,
                      kKeyNormal);
   hovered_key_ = -1;
   pressed_key_ = -1;
@@ -368,7 +366,7 @@ void GridKeyboardWindow::Paint(HDC dc, const RECT& client) {
   FramedBox(dc, client, kFrameColour, kBackgroundColour);
   magnifier_drawn_ = false;
   if (!has_layout_) return;
-  const int grid_bottom = rows_ * kKeyHeight + 51;
+  const int grid_bottom = layout_.rows * kKeyHeight + 51;
   FramedBox(dc, RECT{10, grid_bottom, client.right - 10, client.bottom - 5}, kNameBoxFrameColour,
             kNameBoxColour);
   ::SetBkMode(dc, TRANSPARENT);
@@ -396,7 +394,7 @@ void GridKeyboardWindow::PaintGrid(HDC dc, HDC source) {
   const LanguageImages& images = language_images_[language_index_];
   const POINT origin = {PickerGeometry::kGridLeft, PickerGeometry::kGridTop};
   CopyBitmap(dc, source, images.images[static_cast<int>(PickerImage::kNormal)].Get(), origin,
-             POINT{0, 0}, columns_ * kKeyWidth, rows_ * kKeyHeight);
+             POINT{0, 0}, layout_.columns * kKeyWidth, layout_.rows * kKeyHeight);
   for (int key = 0; key < grid.grid_keys(); ++key) {
     const int state = key_states_[key];
     if (state == kKeyNormal) continue;
@@ -422,7 +420,8 @@ void GridKeyboardWindow::PaintMagnifier(HDC dc, HDC source) {
     const HBITMAP magnified =
         language_images_[language_index_].images[static_cast<int>(PickerImage::kMagnified)].Get();
     CopyBitmap(dc, source, magnified, place,
-               POINT{(hovered_key_ % columns_) * kMagnified, (hovered_key_ / columns_) * kMagnified},
+               POINT{(hovered_key_ % layout_.columns) * kMagnified,
+                     (hovered_key_ / layout_.columns) * kMagnified},
                kMagnified, kMagnified);
   } else {
     CopyBitmap(dc, source, magnified_joiner_keys_.Get(), place,

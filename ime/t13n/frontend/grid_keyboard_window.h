@@ -120,7 +120,7 @@ class GridKeyboardWindow : public ime_shared::base::WindowImpl<GridKeyboardWindo
   // The layout shown (a copy of the engine's); null before the first
   // refresh with one.
   const SoftKeyboardLayout* layout() const { return has_layout_ ? &layout_ : nullptr; }
-  PickerGeometry geometry() const { return PickerGeometry{rows_, columns_}; }
+  PickerGeometry geometry() const { return PickerGeometry{layout_.rows, layout_.columns}; }
   int hovered_key() const { return hovered_key_; }
   int pressed_key() const { return pressed_key_; }
   int key_state(int key) const;
@@ -165,8 +165,6 @@ class GridKeyboardWindow : public ime_shared::base::WindowImpl<GridKeyboardWindo
   HINSTANCE module_ = nullptr;
   SoftKeyboardLayout layout_ = {};
   bool has_layout_ = false;
-  int rows_ = 0;
-  int columns_ = 0;
   int language_index_ = -1;
   // Per key, joiner keys last: kKeyNormal, kKeyHovered or kKeyPressed.
   std::vector<int> key_states_;

@@ -84,10 +84,6 @@ std::wstring LoadModuleString(HINSTANCE module, UINT id) {
 // types in.
 HWND FocusWindow() { return ::GetFocus(); }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 StatusWindow::StatusWindow(ime_shared::SettingsInterface* settings) : settings_(settings) {}
@@ -264,7 +260,8 @@ void StatusWindow::LayOut(bool buttons_changed) {
     placed_size_ = client_size_;
     placement_valid_ = true;
   }
-  if (!SameRect(WindowRect(hwnd()), placed_rect_)) {
+  const RECT now = WindowRect(hwnd());
+  if (!::EqualRect(&now, &placed_rect_)) {
     MoveAndSizeWithoutActivation(hwnd(), placed_rect_);
   }
 }
@@ -352,10 +349,8 @@ bool StatusWindow::ProcessOwnMessage(HWND window, UINT message, WPARAM wparam, L
   switch (message) {
     case WM_SETCURSOR: {
       if (MouseMessageOf(lparam) != WM_RBUTTONUP) return false;
-      const ButtonRecord& picker = button(kPickerButton);
-      const POINT point = CursorClientPosition(window);
-      if (picker.visible && point.x >= picker.x && point.x <= picker.x + picker.width &&
-          point.y >= picker.y && point.y <= picker.y + picker.height) {
+      if (ime_shared::frontend::ButtonHolds(button(kPickerButton),
+                                            CursorClientPosition(window))) {
         return false;
       }
       OpenMenu(CursorScreenPosition(), nullptr);

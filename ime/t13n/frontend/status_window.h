@@ -107,7 +107,7 @@ class StatusWindow : public ime_shared::base::WindowImpl<StatusWindow>,
   bool ProcessOwnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                          LRESULT& result);
 
-  // The rule of step 1: whether the window may show at all.
+  // Whether the window may show at all.
   bool ShouldShow() const;
   // The buttons' images and held states for the engine's state; true when
   // anything changed.

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,21 +35,7 @@ std::string EngineName(const T13nEngine* engine) { return engine != nullptr ? "e
 
 // Whether this thread has a window of |class_name|, shown or not.
 bool ThreadHasWindow(const wchar_t* class_name) {
-  struct Search {
-    const wchar_t* name;
-    bool found;
-  } search = {class_name, false};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        wchar_t name[64] = {};
-        ::GetClassNameW(window, name, 64);
-        if (std::wcscmp(name, s->name) == 0) s->found = true;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return !testing_helpers::ThreadWindowsOfClass(class_name, false).empty();
 }
 
 class FakeStatusWindow : public StatusWindowInterface {

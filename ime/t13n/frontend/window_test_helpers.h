@@ -241,19 +241,22 @@ inline std::vector<uint32_t> ReadScreen(const RECT& rect) {
   return pixels;
 }
 
-// This thread's visible windows of class |class_name|.
-inline std::vector<HWND> ThreadWindowsOfClass(const wchar_t* class_name) {
+// This thread's windows of class |class_name|: the visible ones, or with
+// |visible_only| false the hidden ones too.
+inline std::vector<HWND> ThreadWindowsOfClass(const wchar_t* class_name,
+                                              bool visible_only = true) {
   struct Search {
     const wchar_t* name;
+    bool visible_only;
     std::vector<HWND> found;
-  } search = {class_name, {}};
+  } search = {class_name, visible_only, {}};
   ::EnumThreadWindows(
       ::GetCurrentThreadId(),
       [](HWND window, LPARAM lparam) -> BOOL {
         auto* s = reinterpret_cast<Search*>(lparam);
         wchar_t name[64] = {};
         ::GetClassNameW(window, name, 64);
-        if (std::wcscmp(name, s->name) == 0 && ::IsWindowVisible(window)) {
+        if (std::wcscmp(name, s->name) == 0 && (!s->visible_only || ::IsWindowVisible(window))) {
           s->found.push_back(window);
         }
         return TRUE;
