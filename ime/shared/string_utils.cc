@@ -290,13 +290,17 @@ void StringAppendV(std::wstring* str, const wchar_t* format, va_list args) {
   }
 }
 
-std::wstring LoadResourceString(UINT id) {
+std::wstring LoadResourceString(HINSTANCE module, UINT id) {
   const wchar_t* text = nullptr;
   // A length of 0 asks for a read-only pointer into the resource itself.
-  const int length = ::LoadStringW(reinterpret_cast<HINSTANCE>(&__ImageBase),
-                                   id, reinterpret_cast<LPWSTR>(&text), 0);
+  const int length =
+      ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || text == nullptr) return std::wstring();
   return std::wstring(text, length);
+}
+
+std::wstring LoadResourceString(UINT id) {
+  return LoadResourceString(reinterpret_cast<HINSTANCE>(&__ImageBase), id);
 }
 
 }  // namespace ime_shared

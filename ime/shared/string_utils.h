@@ -81,6 +81,8 @@ void StringAppendV(std::wstring* str, const wchar_t* format, va_list args);
 // The string-table entry |id| of the module holding this code; empty when
 // there is none.
 std::wstring LoadResourceString(UINT id);
+// The same from the string table of |module|.
+std::wstring LoadResourceString(HINSTANCE module, UINT id);
 
 }  // namespace ime_shared
 

@@ -10,6 +10,7 @@
 #include "ime/shared/logging.h"
 #include "ime/shared/settings_interface.h"
 #include "ime/shared/settings_table.h"
+#include "ime/shared/string_utils.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 #include "ime/t13n/frontend/t13n_windows_resources.h"
 
@@ -33,14 +34,6 @@ const ButtonRow kButtonRows[LanguageBar::kButtonCount] = {
      IDS_SHOW_CHAR_PICKER},
     {&ime_shared::InputMethod::kLangBarMenuButtonGuid, TF_LBI_STYLE_BTN_MENU, IDS_OPEN_MENU},
 };
-
-// String |id| of |module|'s string table; empty when missing.
-std::wstring LoadText(HINSTANCE module, UINT id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || text == nullptr) return std::wstring();
-  return std::wstring(text, static_cast<size_t>(length));
-}
 
 // "msctf.dll", loaded at the first request and freed with the last copy of
 // the factory.
@@ -134,7 +127,7 @@ HRESULT LanguageBar::Create() {
     button->Init({text_service_, *row.item, row.style, static_cast<ULONG>(index)}, module_);
     // The bar reads the description and the icon while the item is being
     // added: both are in place before.
-    button->SetText(LoadText(module_, row.text_id));
+    button->SetText(ime_shared::LoadResourceString(module_, row.text_id));
     switch (index) {
       case kToggleButton:
         button->SetIcon(ToggleIcon());

@@ -12,6 +12,7 @@
 #include "ime/shared/language_codes.h"
 #include "ime/shared/settings_interface.h"
 #include "ime/shared/settings_table.h"
+#include "ime/shared/string_utils.h"
 #include "ime/shared/window_utils.h"
 #include "ime/t13n/frontend/t13n_engine.h"
 #include "ime/t13n/frontend/t13n_windows_resources.h"
@@ -73,12 +74,6 @@ bool SetImages(ButtonRecord& button, const int (&images)[4]) {
   return true;
 }
 
-std::wstring LoadModuleString(HINSTANCE module, UINT id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
-}
-
 // The window with the keyboard focus. The status window lives on the
 // thread of the input context it shows: the thread whose window the user
 // types in.
@@ -103,7 +98,7 @@ bool StatusWindow::Create(HINSTANCE module, ime_shared::MenuInterface* menu) {
   for (int i = 0; i < kButtonCount; ++i) {
     ButtonRecord record;
     std::copy(images[i], images[i] + 4, record.images);
-    record.tooltip = LoadModuleString(module_, kTooltips[i]);
+    record.tooltip = ime_shared::LoadResourceString(module_, kTooltips[i]);
     AddButton(record);
   }
   background_.Load(ime_shared::frontend::kStatusBackgroundSkin, module_);
