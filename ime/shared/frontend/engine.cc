@@ -67,6 +67,11 @@ bool Engine::ProcessKey(const KeyEvent& key) {
   const bool pre_answer = IsHotKey(key);
   const bool layout_answer = IsLayoutKey(key);
   ClearPendingFlags();
+  // Whether the key is eaten is this key's own test's answer. A handler
+  // that lets a key pass without a word (transliteration off) must not
+  // leave it the verdict on an earlier key, such as the release of a letter
+  // that came after the Space committing its word.
+  StoreProperty(kPropertyKeyEaten, 0);
   Send(KeyStrokeCommand<kTestKeyCommand>(key));
   if (key.virtual_key == vk::kCapital) {
     // The status shows Caps Lock; the key itself always goes on.

@@ -105,6 +105,13 @@ TEST_F(EngineTest, KeyTestAnswersWhatTheHandlerDecided) {
   context_.updates.clear();
   EXPECT_FALSE(engine_.ProcessKey(Key::Char(L'.')));
   EXPECT_TRUE(context_.updates.empty());
+
+  // A handler that lets a key pass without a word leaves it not eaten,
+  // whatever the key before it was.
+  EXPECT_TRUE(engine_.ProcessKey(Key::Char(L'a')));
+  handler_ = [](const CommandInterface&) { return false; };
+  EXPECT_FALSE(engine_.ProcessKey(Key::Char(L'b')));
+  EXPECT_FALSE(engine_.ProcessKey(Key(ime_shared::vk::kBack)));
 }
 
 TEST_F(EngineTest, VirtualKeyZeroSendsNothing) {

@@ -177,6 +177,38 @@ TEST(LanguageBarTest, ButtonsAreAddedNamedForTheFloatingSettingAndFollowTheEngin
   bar.Remove();
 }
 
+// A word ended the way fast typists end it leaves its letter's release
+// tested in empty input; the toggle button's "off" must still let every
+// key through.
+TEST(LanguageBarTest, KeysReachTheApplicationOnceTheToggleButtonTurnsTransliterationOff) {
+  KeystrokeWorld world;
+  T13nEngine* engine = world.engine();
+  ComPtr<FakeLangBarItemMgr> manager = MakeComObject<FakeLangBarItemMgr>();
+  LanguageBar bar(&world.settings, [&manager](ITfLangBarItemMgr** out) {
+    *out = manager.Get();
+    (*out)->AddRef();
+    return S_OK;
+  });
+  bar.Bind(nullptr, ::GetModuleHandleW(nullptr), ime_shared::InputMethod::kTextServiceClsid);
+  bar.SetEngine(engine);
+  world.settings.SetInt(ime_shared::kSettingFloatingStatusBar, 0);
+  bar.Update();
+  ComPtr<ITfLangBarItemButton> toggle(bar.button(LanguageBar::kToggleButton));
+  ASSERT_TRUE(toggle);
+
+  world.TypeRollingIntoSpace(L"ka");
+  ASSERT_EQ(world.results.size(), 1u);
+  const RECT area = {0, 0, 16, 16};
+  EXPECT_EQ(toggle->OnClick(TF_LBI_CLK_LEFT, POINT{2, 2}, &area), S_OK);
+  ASSERT_EQ(engine->GetProperty(kPropertyTransliterationOn), 0);
+  world.ExpectKeysReachTheApplication("after the language bar's button");
+
+  EXPECT_EQ(toggle->OnClick(TF_LBI_CLK_LEFT, POINT{2, 2}, &area), S_OK);
+  EXPECT_TRUE(world.Tap(ime_shared::testing_helpers::Key::Char(L'k')));
+  EXPECT_EQ(engine->GetComposition(), L"k");
+  bar.Remove();
+}
+
 TEST(LanguageBarTest, WineHasNoItemManagerSoNoButtonIsAdded) {
   KeystrokeWorld world;
   world.settings.SetInt(ime_shared::kSettingFloatingStatusBar, 0);

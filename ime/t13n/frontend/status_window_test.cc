@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,7 +57,10 @@ class StatusWindowTest : public ::testing::Test {
     window = new StatusWindow(&world.settings);
     ASSERT_TRUE(window->Create(nullptr, &menu));
     hwnd = window->hwnd();
-    world.context().on_update = [this](uint32_t flags) {
+    // The world still records the results.
+    std::function<void(uint32_t)> record = world.context().on_update;
+    world.context().on_update = [this, record](uint32_t flags) {
+      if (record) record(flags);
       if ((flags & ime_shared::kUpdateMode) != 0) window->Refresh();
     };
     ASSERT_FALSE(::IsWindowVisible(hwnd)) << "hidden until a context is attached";
@@ -204,6 +208,23 @@ TEST_F(StatusWindowTest, ShownBottomRightItsButtonsSwitchTheEngineAndOpenTheMenu
   // Without a context it hides.
   window->Attach(nullptr, nullptr);
   EXPECT_FALSE(::IsWindowVisible(hwnd));
+}
+
+// A word ended the way fast typists end it leaves its letter's release
+// tested in empty input; the language button's "off" must still let every
+// key through.
+TEST_F(StatusWindowTest, KeysReachTheApplicationOnceItsButtonTurnsTransliterationOff) {
+  Start(false);
+  world.TypeRollingIntoSpace(L"ka");
+  ASSERT_EQ(world.results.size(), 1u);
+  Click(ButtonCentre(StatusWindow::kLanguageButton));
+  ASSERT_EQ(engine->GetProperty(kPropertyTransliterationOn), 0);
+  EXPECT_EQ(Button(StatusWindow::kLanguageButton).images[0], 4);
+  world.ExpectKeysReachTheApplication("after the status window's button");
+
+  Click(ButtonCentre(StatusWindow::kLanguageButton));
+  EXPECT_TRUE(world.Tap(ime_shared::testing_helpers::Key::Char(L'k')));
+  EXPECT_EQ(engine->GetComposition(), L"k");
 }
 
 TEST_F(StatusWindowTest, MinimiseLeavesTwoButtonsAndSmallImagesShrinkTheWindow) {

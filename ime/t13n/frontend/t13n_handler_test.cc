@@ -277,6 +277,22 @@ TEST(HandlerModesTest, TransliterationOffCommitsTheTypedText) {
   EXPECT_TRUE(world.Tap(Key::Char(L'm')));
 }
 
+// The release of a word's last letter, after the Space that committed the
+// word, is tested in empty input; whichever hot key then turns
+// transliteration off, keys reach the application.
+TEST(HandlerModesTest, KeysPassWhenAHotKeyTurnsOffAfterARolledOverSpace) {
+  KeystrokeWorld world;
+  const Key hot_keys[] = {Key(vk::kF12), Key('G').WithChar(7).Control()};
+  for (const Key& hot_key : hot_keys) {
+    world.TypeRollingIntoSpace(L"ka");
+    world.Tap(hot_key);
+    ASSERT_EQ(world.engine()->GetProperty(ime_shared::frontend::kPropertyTransliterationOn), 0);
+    world.ExpectKeysReachTheApplication("after a hot key");
+    world.Tap(hot_key);
+  }
+  EXPECT_EQ(world.results.size(), 2u);
+}
+
 TEST(HandlerModesTest, SchemeModeConvertsWithTheChosenScheme) {
   KeystrokeWorld world;
   ASSERT_TRUE(world.WriteScheme(L"a.scm", "version:1.0\nName:First\nk X\n"));

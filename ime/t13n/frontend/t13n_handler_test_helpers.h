@@ -182,6 +182,35 @@ class KeystrokeWorld {
   }
   void Space() { Tap(ime_shared::testing_helpers::Key(ime_shared::vk::kSpace).WithChar(L' ')); }
   void Enter() { Tap(ime_shared::testing_helpers::Key(ime_shared::vk::kReturn).WithChar(L'\r')); }
+  // |word| ended by Space the way fast typists type: the Space goes down
+  // and up while the last letter is still held, and the letter is released
+  // after it.
+  void TypeRollingIntoSpace(const std::wstring& word) {
+    using ime_shared::testing_helpers::Key;
+    if (word.empty()) return;
+    Type(word.substr(0, word.size() - 1));
+    Press(Key::Char(word.back()));
+    Space();
+    Press(Key::Char(word.back()).Up());
+  }
+  // Letters, digits, Back and Enter, down and up, all reach the
+  // application: none is eaten, nothing is composed, nothing committed.
+  void ExpectKeysReachTheApplication(const std::string& where) {
+    using ime_shared::testing_helpers::Key;
+    const size_t committed = results.size();
+    const Key keys[] = {Key::Char(L'k'), Key::Char(L'a'), Key::Char(L'7'),
+                        Key(ime_shared::vk::kBack),
+                        Key(ime_shared::vk::kReturn).WithChar(L'\r')};
+    for (const Key& key : keys) {
+      const ime_shared::KeyEvent down = key;
+      EXPECT_FALSE(Press(down)) << "key " << down.virtual_key << " eaten " << where;
+      Key up = key;
+      EXPECT_FALSE(Press(up.Up())) << "release of " << down.virtual_key << " eaten " << where;
+    }
+    EXPECT_EQ(engine()->GetComposition(), L"") << where;
+    EXPECT_EQ(engine()->CandidateCount(), 0) << where;
+    EXPECT_EQ(results.size(), committed) << "committed by the input method " << where;
+  }
 
   // What the engine shows.
   std::vector<std::wstring> Page() {
