@@ -1,18 +1,23 @@
 // A seeded random stream of keys and commands through the whole keystroke
 // road, with the invariants the windows and contexts rely on checked after
-// every event. A failing seed is printed; KELVANE_STRESS_SEED replays it.
+// every event and, while transliteration is off, that every key the input
+// method has no use for reaches the application. A failing seed is
+// printed; KELVANE_STRESS_SEED replays it.
 #include <cstdlib>
 #include <random>
 #include <string>
 
 #include "gtest/gtest.h"
 #include "ime/shared/frontend/command.h"
+#include "ime/t13n/frontend/language_bar.h"
 #include "ime/t13n/frontend/t13n_handler_test_helpers.h"
 
 namespace ime_t13n {
 namespace {
 
 using ime_shared::KeyEvent;
+using ime_shared::frontend::kPropertyPickerShown;
+using ime_shared::frontend::kPropertyTransliterationOn;
 using ime_shared::testing_helpers::Key;
 using testing_helpers::KeystrokeWorld;
 namespace vk = ime_shared::vk;
@@ -25,17 +30,42 @@ uint32_t Seed() {
                          : std::random_device()();
 }
 
-// One random event; |what| receives its description.
-void RandomEvent(std::mt19937& random, KeystrokeWorld& world,
-                 std::string* what) {
+// Whether |key| must reach the application: transliteration is off,
+// nothing (no picker text) is composed, the picker is hidden and the key is
+// not one of the input method's own hot keys.
+bool IsApplicationsKey(T13nEngine* engine, const KeyEvent& key) {
+  if (engine->GetProperty(kPropertyTransliterationOn) != 0 ||
+      engine->GetProperty(kPropertyPickerShown) != 0 ||
+      !engine->GetComposition().empty()) {
+    return false;
+  }
+  if (!key.IsDown()) return true;
+  const uint8_t c = key.Byte();
+  return key.virtual_key != vk::kF12 &&
+         !(key.HasControl() && (c == ime_shared::kCtrlG ||
+                                c == ime_shared::kCtrlK ||
+                                c == ime_shared::kCtrlM));
+}
+
+// One random event; |what| receives its description, |eaten| the keys of
+// the application the input method ate.
+void RandomEvent(std::mt19937& random, KeystrokeWorld& world, LanguageBar& bar,
+                 std::string* what, std::string* eaten) {
   T13nEngine* engine = world.engine();
   auto pick = [&random](int n) {
     return static_cast<int>(random() % static_cast<uint32_t>(n));
   };
+  auto press = [&](const KeyEvent& k) {
+    const bool applications = IsApplicationsKey(engine, k);
+    if (world.Press(k) && applications) {
+      *eaten += " key " + std::to_string(k.virtual_key) +
+                (k.IsDown() ? " down" : " up");
+    }
+  };
   const bool release = pick(4) == 0;
   auto key = [&](Key k) {
     if (release) k.Up();
-    world.Press(k);
+    press(k);
   };
   static const char kLetters[] = "kamartiyhoeu";
   static const char kPunctuation[] = ".,;?'`-!";
@@ -43,7 +73,7 @@ void RandomEvent(std::mt19937& random, KeystrokeWorld& world,
                                       vk::kRight, vk::kHome,   vk::kEnd,
                                       vk::kUp,    vk::kDown,   vk::kPrior,
                                       vk::kNext,  vk::kTab};
-  switch (pick(16)) {
+  switch (pick(19)) {
     case 0: case 1: case 2: case 3: case 4: {
       const char c = kLetters[pick(sizeof(kLetters) - 1)];
       *what = std::string("letter ") + c;
@@ -83,13 +113,14 @@ void RandomEvent(std::mt19937& random, KeystrokeWorld& world,
       return;
     }
     case 10: {
-      const int which = pick(5);
+      const int which = pick(6);
       *what = "hot key " + std::to_string(which);
       if (which == 0) key(Key(vk::kEscape));
       if (which == 1) key(Key(vk::kF12));
       if (which == 2) key(Key('K').WithChar(11).Control());
       if (which == 3) key(Key('M').WithChar(13).Control());
       if (which == 4) key(Key(vk::kShift).Shift());
+      if (which == 5) key(Key('G').WithChar(7).Control());
       return;
     }
     case 11: {
@@ -118,6 +149,26 @@ void RandomEvent(std::mt19937& random, KeystrokeWorld& world,
         engine->ExecuteAndUpdate(
             ime_shared::CommandImpl<ime_shared::kPreviousPageCommand>(), 0x0C);
       }
+      return;
+    case 15: {
+      // Fast typing: the Space goes down and up before the letter is
+      // released.
+      const wchar_t c = static_cast<wchar_t>(kLetters[pick(sizeof(kLetters) - 1)]);
+      *what = "letter released after space";
+      press(Key::Char(c));
+      press(Key(vk::kSpace).WithChar(L' '));
+      press(Key(vk::kSpace).WithChar(L' ').Up());
+      press(Key::Char(c).Up());
+      return;
+    }
+    case 16:
+      // The language bar's buttons do what the status window's do.
+      *what = "transliteration button";
+      bar.OnButtonClicked(LanguageBar::kToggleButton);
+      return;
+    case 17:
+      *what = "picker button";
+      bar.OnButtonClicked(LanguageBar::kPickerButton);
       return;
     default:
       *what = "resize page";
@@ -156,14 +207,21 @@ void CheckInvariants(KeystrokeWorld& world, size_t results_seen,
 void Stress(KeystrokeWorld::Options options, uint32_t seed) {
   KeystrokeWorld world(options);
   ASSERT_TRUE(world.WriteScheme(L"a.scm", "version:1.0\nName:Kay\nk X\na Y\n"));
+  // The buttons need no item manager to act on the engine.
+  LanguageBar bar(&world.settings,
+                  [](ITfLangBarItemMgr**) -> HRESULT { return E_FAIL; });
+  bar.SetEngine(world.engine());
   std::mt19937 random(seed);
   size_t seen = 0;
   for (int n = 0; n < kEventsPerLanguage; ++n) {
     std::string what;
-    RandomEvent(random, world, &what);
+    std::string eaten;
+    RandomEvent(random, world, bar, &what, &eaten);
     const std::string where = " after event " + std::to_string(n) + " (" +
                               what + "), language " + options.code +
                               ", seed " + std::to_string(seed);
+    ASSERT_TRUE(eaten.empty())
+        << "eaten with transliteration off:" << eaten << where;
     CheckInvariants(world, seen, where);
     if (::testing::Test::HasFatalFailure()) return;
     seen = world.results.size();
