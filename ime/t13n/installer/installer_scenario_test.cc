@@ -158,6 +158,33 @@ void RemoveTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+// The uninstaller's temporary copies ("ZKR....tmp") in the temporary folder.
+std::vector<std::wstring> TemporaryCopies() {
+  std::vector<std::wstring> copies;
+  WIN32_FIND_DATAW entry;
+  HANDLE find =
+      ::FindFirstFileW((TempFolder() + L"ZKR*.tmp").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return copies;
+  do {
+    copies.push_back(TempFolder() + entry.cFileName);
+  } while (::FindNextFileW(find, &entry));
+  ::FindClose(find);
+  return copies;
+}
+
+// Deletes them; a copy that was just ended may hold its file a moment
+// longer, so this tries again for a few seconds.
+void RemoveTemporaryCopies() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    bool all_gone = true;
+    for (const std::wstring& copy : TemporaryCopies()) {
+      all_gone = ::DeleteFileW(copy.c_str()) && all_gone;
+    }
+    if (all_gone) return;
+    ::Sleep(100);
+  }
+}
+
 // --- Registry -------------------------------------------------------------
 
 bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = 0) {
@@ -339,15 +366,26 @@ class Process {
     }
   }
 
-  bool Start(const std::wstring& program, const std::wstring& arguments) {
+  // Inside |job| when given, before it runs: the processes it starts then
+  // belong to the job as well.
+  bool Start(const std::wstring& program, const std::wstring& arguments,
+             HANDLE job = nullptr) {
     std::wstring command_line = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessW(program.c_str(), &command_line[0], nullptr, nullptr,
-                          FALSE, 0, nullptr, nullptr, &startup, &info)) {
+                          FALSE, job != nullptr ? CREATE_SUSPENDED : 0,
+                          nullptr, nullptr, &startup, &info)) {
       return false;
     }
+    if (job != nullptr && !::AssignProcessToJobObject(job, info.hProcess)) {
+      ::TerminateProcess(info.hProcess, 255);
+      ::CloseHandle(info.hThread);
+      ::CloseHandle(info.hProcess);
+      return false;
+    }
+    if (job != nullptr) ::ResumeThread(info.hThread);
     ::CloseHandle(info.hThread);
     handle_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -382,6 +420,33 @@ class Process {
  private:
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
+};
+
+// A process and every process it starts, and they in turn: all are ended
+// when the tree goes, so that a program that keeps starting copies of
+// itself cannot outlive its test.
+class ProcessTree {
+ public:
+  ProcessTree() : job_(::CreateJobObjectW(nullptr, nullptr)) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job_ != nullptr) {
+      ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation,
+                                &limits, sizeof(limits));
+    }
+  }
+  ProcessTree(const ProcessTree&) = delete;
+  ProcessTree& operator=(const ProcessTree&) = delete;
+  ~ProcessTree() {
+    if (job_ == nullptr) return;
+    ::TerminateJobObject(job_, 255);
+    ::CloseHandle(job_);
+  }
+
+  HANDLE job() const { return job_; }
+
+ private:
+  HANDLE job_;
 };
 
 int RunProgram(const std::wstring& program, const std::wstring& arguments) {
@@ -506,6 +571,7 @@ class InstallerScenario : public ::testing::Test {
     }
     RegistryPlace(HKEY_LOCAL_MACHINE, kSessionManagerKey)
         .Delete(L"PendingFileRenameOperations");
+    RemoveTemporaryCopies();
   }
 
   // What the product's installation puts in place, the keyboard layout
@@ -825,6 +891,49 @@ TEST_F(InstallerScenario, UninstallerFirstStartHandsOverToATemporaryCopy) {
   ASSERT_NE(dialog, nullptr);
   PressButton(dialog, IDNO);
   EXPECT_EQ(copy.Wait(), -1);
+  ExpectInstallationIntact();
+}
+
+// Arguments the flags cannot take, as other uninstallers are started with:
+// one temporary copy, which asks the user; the tree ends any copy started
+// after it, so that a fault here fails the case instead of filling the disk.
+TEST_F(InstallerScenario, UninstallerWithArgumentsItCannotTakeAsksFromOneCopy) {
+  PlantInstallation(/*with_layout=*/true);
+  for (const wchar_t* arguments :
+       {L"/quiet", L"/S", L"--wait_pid=abc", L"--wait_pid"}) {
+    SCOPED_TRACE(Narrow(arguments));
+    ProcessTree tree;
+    Process first;
+    ASSERT_TRUE(first.Start(places_.uninstaller(), arguments, tree.job()));
+    const int copy_id = first.Wait();
+    ASSERT_GT(copy_id, 0);
+    ASSERT_NE(copy_id, 0x7FFFFFFF);
+    Process copy;
+    ASSERT_TRUE(copy.Open(static_cast<DWORD>(copy_id)));
+
+    HWND dialog = WaitForDialog(copy, kDialogTitle);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_EQ(TemporaryCopies().size(), 1u);
+    PressButton(dialog, IDNO);
+    EXPECT_EQ(copy.Wait(), -1);
+    EXPECT_EQ(TemporaryCopies().size(), 1u);
+    RemoveTemporaryCopies();
+  }
+
+  // A temporary copy started by hand without --wait_pid, and with arguments
+  // that stop the flags before any: it asks, and starts no other copy.
+  const std::wstring copy = TempFolder() + L"ZKR1F.tmp";
+  ASSERT_TRUE(::CopyFileW(places_.uninstaller().c_str(), copy.c_str(), FALSE));
+  ProcessTree tree;
+  Process process;
+  ASSERT_TRUE(process.Start(copy, L"/S --wait_pid=12", tree.job()));
+  HWND dialog = WaitForDialog(process, kDialogTitle);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(::IsWindowVisible(dialog));
+  PressButton(dialog, IDNO);
+  EXPECT_EQ(process.Wait(), -1);
+  EXPECT_EQ(TemporaryCopies(), std::vector<std::wstring>{copy});
   ExpectInstallationIntact();
 }
 

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "ime/shared/flags.h"
@@ -105,6 +106,10 @@ int WindowsUninstallerSystem::ShowMessageBox(HWND owner,
   return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
+bool WindowsUninstallerSystem::IsTemporaryCopy() {
+  return IsTemporaryCopyName(OwnPath());
+}
+
 DWORD WindowsUninstallerSystem::RelaunchFromTempCopy(
     const std::wstring& arguments) {
   return ime_t13n::RelaunchFromTempCopy(arguments);
@@ -138,7 +143,8 @@ void WindowsUninstallerSystem::DeleteOwnFile() {
 int UninstallerMain(int argc, const wchar_t* const* argv,
                     const std::wstring& argument_text,
                     UninstallerSystem* system) {
-  ime_shared::ParseFlags(argc, argv, stderr);
+  const bool all_arguments_taken =
+      ime_shared::ParseFlags(argc, argv, stderr) == 0;
   if (system->GetInstalledVersion().empty()) return -1;
   if (!system->IsUserAdmin()) {
     system->ShowMessageBox(nullptr,
@@ -147,9 +153,16 @@ int UninstallerMain(int argc, const wchar_t* const* argv,
                            MB_ICONERROR);
     return -1;
   }
-  if (FLAGS_wait_pid == 0) {
+  // A temporary copy never relaunches: without its --wait_pid (started by
+  // hand, or with it behind arguments the flags stop at) it goes on without
+  // waiting, since each copy that relaunched would make the next one
+  // without end.
+  if (FLAGS_wait_pid == 0 && !system->IsTemporaryCopy()) {
+    // What the flags could not take is not passed on either: it would stop
+    // the copy's parse before its --wait_pid.
+    const DWORD copy = system->RelaunchFromTempCopy(
+        all_arguments_taken ? argument_text : std::wstring());
     // A copy that did not start did nothing: that is no success.
-    const DWORD copy = system->RelaunchFromTempCopy(argument_text);
     return copy != 0 ? static_cast<int>(copy) : -1;
   }
   if (FLAGS_wait_pid > 0) {
@@ -198,6 +211,27 @@ DWORD RelaunchFromTempCopy(const std::wstring& arguments) {
   }
   ::DeleteFileW(copy);
   return 0;
+}
+
+bool IsTemporaryCopyName(const std::wstring& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  const std::wstring name =
+      separator == std::wstring::npos ? path : path.substr(separator + 1);
+  const size_t prefix = std::wcslen(kTempCopyPrefix);
+  const wchar_t kSuffix[] = L".tmp";
+  const size_t suffix = std::wcslen(kSuffix);
+  if (name.size() <= prefix + suffix) return false;
+  if (_wcsnicmp(name.c_str(), kTempCopyPrefix, prefix) != 0) return false;
+  if (_wcsicmp(name.c_str() + name.size() - suffix, kSuffix) != 0) {
+    return false;
+  }
+  for (size_t i = prefix; i < name.size() - suffix; ++i) {
+    const wchar_t c = name[i];
+    const bool hex = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') ||
+                     (c >= L'A' && c <= L'F');
+    if (!hex) return false;
+  }
+  return true;
 }
 
 void RunUninstallSteps(UninstallFlags* flags) {

@@ -35,6 +35,7 @@ class FakeUninstallerSystem : public UninstallerSystem {
     boxes.push_back(Box{owner, text, caption, type});
     return IDOK;
   }
+  bool IsTemporaryCopy() override { return temporary_copy; }
   DWORD RelaunchFromTempCopy(const std::wstring& arguments) override {
     calls.push_back("relaunch");
     relaunch_arguments = arguments;
@@ -58,6 +59,7 @@ class FakeUninstallerSystem : public UninstallerSystem {
 
   std::wstring installed_version = L"1.0.4.0";
   bool admin = true;
+  bool temporary_copy = false;
   DWORD copy_process_id = 4242;
   INT_PTR dialog_result = IDYES;
   bool dialog_retains_data = true;
@@ -124,11 +126,56 @@ TEST_F(UninstallerMainTest, FirstStartRelaunchesACopyAndEndsWithItsProcessId) {
   EXPECT_EQ(system_.relaunch_arguments, L"");
 
   system_.calls.clear();
-  EXPECT_EQ(Run({L"/quiet", L"--wait_pid=0"}), 4242);
+  EXPECT_EQ(Run({L"--wait_pid=0", L"later"}), 4242);
   EXPECT_EQ(system_.calls, (Calls{"version", "admin", "relaunch"}));
-  // The copy gets this process's own arguments.
-  EXPECT_EQ(system_.relaunch_arguments, L"/quiet --wait_pid=0");
+  // The copy gets this process's own arguments when the flags took them.
+  EXPECT_EQ(system_.relaunch_arguments, L"--wait_pid=0 later");
   EXPECT_TRUE(system_.boxes.empty());
+}
+
+// Another uninstaller's switches or a --wait_pid without a number: the first
+// start hands over to one copy without them, and a temporary copy asks the
+// user whatever its arguments, so no copy ever makes another.
+TEST_F(UninstallerMainTest, ArgumentsTheFlagsCannotTakeAreIgnored) {
+  const std::vector<std::vector<std::wstring>> argument_lists = {
+      {L"/quiet"},
+      {L"/S"},
+      {L"--wait_pid=abc"},
+      {L"--wait_pid"},
+      {L"/S", L"--wait_pid=5"}};
+  for (const std::vector<std::wstring>& arguments : argument_lists) {
+    const std::string trace = testing::PrintToString(arguments);
+    FLAGS_wait_pid = 0;
+    system_.calls.clear();
+    system_.temporary_copy = false;
+    system_.relaunch_arguments = L"unset";
+    EXPECT_EQ(Run(arguments), 4242) << trace;
+    EXPECT_EQ(system_.calls, (Calls{"version", "admin", "relaunch"})) << trace;
+    EXPECT_EQ(system_.relaunch_arguments, L"") << trace;
+
+    FLAGS_wait_pid = 0;
+    system_.calls.clear();
+    system_.temporary_copy = true;
+    system_.dialog_result = IDNO;
+    EXPECT_EQ(Run(arguments), -1) << trace;
+    EXPECT_EQ(system_.calls, (Calls{"version", "admin", "dialog"})) << trace;
+  }
+  EXPECT_TRUE(system_.boxes.empty());
+}
+
+TEST(TemporaryCopyNameTest, OnlyTheNamesTheSystemGivesTheCopies) {
+  for (const wchar_t* path :
+       {L"C:\\users\\me\\Temp\\ZKR1F.tmp", L"ZKRA3B0.TMP",
+        L"c:/windows/temp/zkr9c.Tmp", L"C:\\PROGRA~1\\ZKR0.tmp"}) {
+    EXPECT_TRUE(IsTemporaryCopyName(path)) << testing::PrintToString(path);
+  }
+  for (const wchar_t* path :
+       {L"C:\\Program Files\\Tarvel\\Tarvel Hindi Input\\uninstaller.exe",
+        L"", L"C:\\Temp\\ZKR.tmp", L"C:\\Temp\\ZKRG1.tmp",
+        L"C:\\Temp\\ZKR1F.tmp.exe", L"C:\\Temp\\XZKR1F.tmp",
+        L"C:\\Temp\\ZKR1F.tmp\\uninstaller.exe"}) {
+    EXPECT_FALSE(IsTemporaryCopyName(path)) << testing::PrintToString(path);
+  }
 }
 
 TEST_F(UninstallerMainTest, ACopyThatDidNotStartIsAFailure) {
