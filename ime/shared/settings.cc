@@ -35,6 +35,10 @@ constexpr DWORD kSettingsMutexTimeoutMs = 5000;
 // from any thread; after the first call it is only ever taken shared.
 SRWLOCK g_instance_lock = SRWLOCK_INIT;
 Settings* g_instance = nullptr;
+// The places of the process's store when not the product's; only a later
+// choice frees them, since a store may still be made while the program's
+// statics are torn down.
+const SettingsLocation* g_instance_location = nullptr;
 
 // Opens (never creates) |path| below the current user's hive.
 base::RegistryKey OpenExistingUserKey(const std::wstring& path,
@@ -63,11 +67,23 @@ Settings* Settings::GetInstance() {
 
   ::AcquireSRWLockExclusive(&g_instance_lock);
   if (g_instance == nullptr) {
-    g_instance = Create(SettingsLocation::Product()).release();
+    g_instance = Create(g_instance_location != nullptr
+                            ? *g_instance_location
+                            : SettingsLocation::Product())
+                     .release();
   }
   instance = g_instance;
   ::ReleaseSRWLockExclusive(&g_instance_lock);
   return instance;
+}
+
+void Settings::SetInstanceLocation(const SettingsLocation& location) {
+  auto* copy = new SettingsLocation(location);
+  ::AcquireSRWLockExclusive(&g_instance_lock);
+  const SettingsLocation* previous = g_instance_location;
+  g_instance_location = copy;
+  ::ReleaseSRWLockExclusive(&g_instance_lock);
+  delete previous;
 }
 
 void Settings::Shutdown() {

@@ -41,9 +41,15 @@ struct SettingsLocation {
 
 class Settings : public SettingsSyncInterface {
  public:
-  // The process's store, made on the first call over the product's places;
-  // later calls return the same one until Shutdown.
+  // The process's store, made on the first call over the product's places
+  // (or those given to SetInstanceLocation); later calls return the same
+  // one until Shutdown.
   static Settings* GetInstance();
+  // Makes the process's store over |location| instead of the product's
+  // places, from the next time GetInstance makes it: a program that must
+  // not share the product's record (a test's second process) still gets
+  // the process's store with its whole lifecycle.
+  static void SetInstanceLocation(const SettingsLocation& location);
   // Releases the process's store (key, view, section). Run at process exit
   // or module unload, after the last user of the store is gone.
   static void Shutdown();

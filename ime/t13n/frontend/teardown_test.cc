@@ -1,6 +1,9 @@
 // A process that ends with an engine still alive saves the words its user
 // cache learned: the process's objects are torn down with the storage
-// manager while the settings are still there.
+// manager while the settings are still there. The second process runs on
+// the process's own settings store, which the teardown deletes, and turns
+// any use of a deleted object into a fault: a teardown that deleted the
+// settings before the storage manager ends it with code 5.
 #include <windows.h>
 
 #include <string>
@@ -29,11 +32,16 @@ TEST(TeardownTest, AnEngineAliveAtExitStillSavesTheUserCache) {
   data_key.SetString(L"DataPath", data_path);
   const std::wstring user_folder = temp.path() + L"user";
   const std::wstring cache_mutex = ime_testing::UniqueName(L"TeardownCache");
+  ime_testing::ScratchRegistryKey settings_key(HKEY_CURRENT_USER,
+                                               L"TeardownSettings");
 
   const int code = ime_testing::RunChild(
       L"teardown_test_child",
       L"\"" + data_key.path() + L"\" \"" + user_folder + L"\" " + cache_mutex +
-          L" " + ime_testing::UniqueName(L"TeardownMacros") + L" " + language);
+          L" " + ime_testing::UniqueName(L"TeardownMacros") + L" " + language +
+          L" " + ime_testing::UniqueName(L"TeardownSettings") + L" \"" +
+          settings_key.path() + L"\"");
+  ASSERT_NE(code, 5) << "the teardown used an object it had already deleted";
   ASSERT_EQ(code, 0);
 
   std::unique_ptr<ime_shared::MutexHolder> mutex(
