@@ -1,6 +1,7 @@
 #include "ime/shared/string_utils.h"
 
 #include <climits>
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -224,10 +225,33 @@ TEST(StringPrintfTest, ResultsAreCappedAtTheLimit) {
   EXPECT_EQ(StringPrintf(L"<%s>", far_over.c_str()), L"");
 }
 
-TEST(StringPrintfTest, AppendVAppends) {
-  std::wstring s = L"head ";
-  s += StringPrintf(L"%d", 5);
-  EXPECT_EQ(s, L"head 5");
+// Formats onto |text| through StringAppendV, as a caller's own variadic
+// function forwards its arguments.
+void AppendFormatted(std::wstring* text, const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  StringAppendV(text, format, args);
+  va_end(args);
+}
+
+TEST(StringPrintfTest, AppendVKeepsWhatTheStringHeld) {
+  std::wstring text = L"head ";
+  AppendFormatted(&text, L"%d-%s", 5, L"x");
+  EXPECT_EQ(text, L"head 5-x");
+  AppendFormatted(&text, L"");
+  EXPECT_EQ(text, L"head 5-x");
+
+  // Past the stack buffer the arguments are formatted again into the heap
+  // buffer, and the result still goes after the text.
+  const std::wstring long_word(700, L'w');
+  text = L"head ";
+  AppendFormatted(&text, L"%s|%d", long_word.c_str(), 42);
+  EXPECT_EQ(text, L"head " + long_word + L"|42");
+
+  // A result beyond the limit leaves the text as it was.
+  const std::wstring over_limit(kMaxFormattedUnits + 1, L'q');
+  AppendFormatted(&text, L"%s", over_limit.c_str());
+  EXPECT_EQ(text, L"head " + long_word + L"|42");
 }
 
 TEST(LoadResourceStringTest, ReadsTheModulesStringTable) {
