@@ -43,10 +43,47 @@ DWORD AllowedMaskFor(PACL acl, PSID sid) {
   return 0;
 }
 
-TEST(SecurityTest, VersionTestIsStable) {
-  // Wine reports a current Windows; the answer is kept after the first call.
-  EXPECT_TRUE(IsVistaOrLater());
-  EXPECT_EQ(IsVistaOrLater(), IsVistaOrLater());
+// The system's own major version, as the kernel reports it to every
+// program whatever its manifest says.
+DWORD SystemMajorVersion() {
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  auto get_version = reinterpret_cast<RtlGetVersionFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(
+          ::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (get_version == nullptr || get_version(&info) != 0) return 0;
+  return info.dwMajorVersion;
+}
+
+// A named mutex made for all processes carries the low label exactly where
+// the system has integrity levels (Vista and later), so that low-integrity
+// processes can open it.
+TEST(SecurityTest, NamedMutexCarriesTheLowLabelWhereTheSystemHasLabels) {
+  const DWORD major = SystemMajorVersion();
+  ASSERT_NE(major, 0u);
+  const bool labels = major >= 6;
+  EXPECT_EQ(IsVistaOrLater(), labels) << "major version " << major;
+
+  const std::wstring name = UniqueName(L"KelvaneLabelledMutex");
+  ScopedHandle mutex(CreateLowIntegrityMutex(name.c_str()));
+  ASSERT_TRUE(mutex);
+  PACL sacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(::GetSecurityInfo(mutex.Get(), SE_KERNEL_OBJECT,
+                              LABEL_SECURITY_INFORMATION, nullptr, nullptr,
+                              nullptr, &sacl, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  base::ScopedLocalMemory holder(descriptor);
+  const SYSTEM_MANDATORY_LABEL_ACE* label = FindLabel(sacl);
+  if (!labels) {
+    EXPECT_EQ(label, nullptr);
+    return;
+  }
+  ASSERT_NE(label, nullptr);
+  PSID label_sid = const_cast<DWORD*>(&label->SidStart);
+  EXPECT_EQ(*::GetSidSubAuthority(label_sid, 0),
+            static_cast<DWORD>(SECURITY_MANDATORY_LOW_RID));
 }
 
 TEST(SecurityTest, LowIntegrityDescriptorCarriesLabelOwnerAndDacl) {
