@@ -174,12 +174,6 @@ TEST_F(ContextMapTest, ThreadsShareTheMap) {
   EXPECT_EQ(map_.size(), static_cast<size_t>(kThreads * kRounds / 2));
 }
 
-TEST(ContextMapInstanceTest, OneMapPerProcessAndType) {
-  EXPECT_EQ(&ContextMap::Instance(), &ContextMap::Instance());
-  EXPECT_EQ(ContextMap::Instance().Find(reinterpret_cast<HIMC>(0x1234)),
-            nullptr);
-}
-
 }  // namespace
 }  // namespace imm
 }  // namespace ime_shared

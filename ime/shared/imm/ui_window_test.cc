@@ -247,11 +247,14 @@ TEST_F(ImeUIWindowTest, ManagerShowsTheSelectedContextWhileItIsOpen) {
   ASSERT_NE(ui_, nullptr);
   EXPECT_EQ(managers_made_, 1);
 
+  // The window finds the context that the export made, with its engine.
   EXPECT_EQ(Send(WM_IME_SELECT, TRUE, 0), 0);
   std::vector<Call> calls = TakeCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].kind, Call::kAttach);
+  ASSERT_NE(calls[0].context, nullptr);
   EXPECT_EQ(calls[0].context, context());
+  EXPECT_EQ(calls[0].context->GetEngine(), engine_);
 
   Send(WM_IME_SETCONTEXT, TRUE, ISC_SHOWUIALL);
   calls = TakeCalls();
