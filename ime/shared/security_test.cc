@@ -3,6 +3,7 @@
 #include <aclapi.h>
 
 #include <string>
+#include <thread>
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/scoped_handle.h"
@@ -114,11 +115,26 @@ TEST(SecurityTest, LowIntegrityDescriptorCarriesLabelOwnerAndDacl) {
   ::LocalFree(copy);
 }
 
-TEST(SecurityTest, UnnamedMutexIsProcessLocalAndNotOwned) {
-  ScopedHandle mutex(CreateLowIntegrityMutex(nullptr));
-  ASSERT_TRUE(mutex);
-  EXPECT_EQ(::WaitForSingleObject(mutex.Get(), 0), WAIT_OBJECT_0);
-  EXPECT_TRUE(::ReleaseMutex(mutex.Get()));
+// True when another thread can take |mutex| at once: the creating thread
+// would take a mutex it owns again, so only another thread tells.
+bool FreeForAnotherThread(HANDLE mutex) {
+  bool free = false;
+  std::thread other([&] {
+    free = ::WaitForSingleObject(mutex, 0) == WAIT_OBJECT_0;
+    if (free) ::ReleaseMutex(mutex);
+  });
+  other.join();
+  return free;
+}
+
+TEST(SecurityTest, MutexesAreNotOwnedByTheirCreator) {
+  ScopedHandle unnamed(CreateLowIntegrityMutex(nullptr));
+  ASSERT_TRUE(unnamed);
+  EXPECT_TRUE(FreeForAnotherThread(unnamed.Get()));
+  ScopedHandle named(
+      CreateLowIntegrityMutex(UniqueName(L"KelvaneTestMutex").c_str()));
+  ASSERT_TRUE(named);
+  EXPECT_TRUE(FreeForAnotherThread(named.Get()));
 }
 
 TEST(SecurityTest, SameNameInOneProcessOpensTheSameMutex) {
@@ -174,6 +190,7 @@ TEST(SecurityTest, OverlongNamesAreNotLabelled) {
   std::wstring fits = prefix + std::wstring(263 - prefix.size(), L'x');
   std::wstring too_long = fits + L"x";
   ScopedHandle a(::CreateMutexW(nullptr, FALSE, fits.c_str()));
+  EXPECT_TRUE(SetLowIntegrityLabel(fits.c_str()));
   EXPECT_FALSE(SetLowIntegrityLabel(too_long.c_str()));
 }
 
