@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <utility>
+
 #include "ime/shared/frontend/buttons_manager.h"
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/image_utils.h"
@@ -34,39 +37,60 @@ void VignelWindow::Destroy() {
 }
 
 bool VignelWindow::ChooseVignel() {
-  return store_.ChooseVignel([this](int id) { return ShowVignel(id); }, &is_default_);
+  const bool shown =
+      store_.ChooseVignel([this](int id) { return ShowVignel(id); }, &is_default_);
+  // Neither the scheduled vignel nor the default one could be shown: the
+  // picture of an earlier one, whose period may be over, goes.
+  if (!shown) ShowNothing();
+  return shown;
 }
 
 bool VignelWindow::ShowVignel(int id) {
   if (id == current_id_) return true;
+  if (id == 0) {
+    ShowNothing();
+    return true;
+  }
+  // Checked before anything shown is let go: a scheduled vignel with a
+  // missing image is tried at every layout, and the default one standing
+  // in for it would otherwise be read and decoded again each time.
+  if (failed_ids_.count(id) != 0) return false;
+  std::wstring display_name;
+  std::wstring image_path;
+  std::wstring search_text;
+  if (!store_.LoadVignelInfo(id, &display_name, &image_path, &search_text) ||
+      !SetImage(image_path)) {
+    failed_ids_.insert(id);
+    return false;
+  }
   current_id_ = id;
-  image_.Release();
+  display_name_.swap(display_name);
+  image_path_.swap(image_path);
+  search_text_.swap(search_text);
+  CreateTooltip();
+  return true;
+}
+
+void VignelWindow::ShowNothing() {
+  current_id_ = 0;
+  image_.reset();
   ClearLayeredImage();
   tooltip_.Reset();
   display_name_.clear();
   image_path_.clear();
   search_text_.clear();
-  if (id == 0) return true;
-  if (failed_ids_.count(id) != 0) return false;
-  if (!store_.LoadVignelInfo(id, &display_name_, &image_path_, &search_text_) ||
-      !SetImage(image_path_)) {
-    failed_ids_.insert(id);
-    return false;
-  }
-  CreateTooltip();
-  return true;
 }
 
 bool VignelWindow::SetImage(const std::wstring& path) {
-  if (!IsWindow() || !image_.Load(path)) return false;
+  if (!IsWindow()) return false;
+  std::unique_ptr<base::Image32> image(new base::Image32());
+  if (!image->Load(path)) return false;
   // The system blends a layered window's picture with premultiplied
   // colours; the decoder gives them straight.
-  PremultiplyAlpha(ImageBits{image_.bits(), image_.width(), image_.height(), image_.pitch(),
-                             image_.bits_per_pixel()});
-  if (!SetLayeredImage(image_.bitmap(), image_.size())) {
-    image_.Release();
-    return false;
-  }
+  PremultiplyAlpha(ImageBits{image->bits(), image->width(), image->height(), image->pitch(),
+                             image->bits_per_pixel()});
+  if (!SetLayeredImage(image->bitmap(), image->size())) return false;
+  image_ = std::move(image);
   return true;
 }
 

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -78,10 +79,11 @@ class VignelWindow : public base::WindowImpl<VignelWindow>,
   // Shows vignel |id|: nothing to do when it is the current one; 0 shows
   // nothing. Otherwise its description and image are read, the image
   // becomes the window's picture and the tooltip names the vignel. True
-  // when both the description and the image were read. A vignel whose
-  // files failed once is not read again for the window's life: a scheduled
-  // vignel with a missing image would otherwise be read on every keystroke,
-  // taking turns with the default one.
+  // when both the description and the image were read; on false what was
+  // shown stays (ChooseVignel takes it away when no vignel can be shown). A
+  // vignel whose files failed once is not read again for the window's
+  // life: a scheduled vignel with a missing image would otherwise be read
+  // on every keystroke, taking turns with the default one.
   bool ShowVignel(int id);
 
   // Whether a picture is shown, and its size (0 x 0 without one): the
@@ -104,9 +106,11 @@ class VignelWindow : public base::WindowImpl<VignelWindow>,
   void OnFinalMessage(HWND window) override {}
 
  private:
-  // Loads |path| as the picture; false, without a picture, when it does
-  // not decode.
+  // Loads |path| as the picture; false, with the picture unchanged, when it
+  // does not decode or the system refuses it.
   bool SetImage(const std::wstring& path);
+  // Lets go of the current vignel: no picture, no tooltip.
+  void ShowNothing();
   void CreateTooltip();
   // Ends the engine's composition without committing it, then opens the
   // click's page.
@@ -115,7 +119,7 @@ class VignelWindow : public base::WindowImpl<VignelWindow>,
   const SettingsInterface* settings_;
   EngineInterface* engine_;
   VignelSeams seams_;
-  base::Image32 image_;
+  std::unique_ptr<base::Image32> image_;
   VignelStore store_;
   int current_id_ = 0;
   std::wstring display_name_;

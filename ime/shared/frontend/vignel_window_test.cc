@@ -302,6 +302,82 @@ TEST_F(VignelWindowTest, AThousandKeystrokesTouchTheVignelFilesOnlyOnce) {
   EXPECT_FALSE(VignelVisible());
 }
 
+TEST_F(VignelWindowTest, TheDefaultStandingInForAFailedVignelIsReadOnce) {
+  // Vignel 8 is scheduled but its image is missing; the default 9 shows in
+  // its place.
+  const std::wstring user = environment_.user_folder();
+  WriteVignelIndex(user, {{8, kNow - 10, 100000}});
+  WriteVignel(user, 8, "Eight", "eight");
+  WriteVignel(user, 9, "Home", "not used", 140, 50, 0xC00000);
+  settings_.SetInt(kSettingDefaultVignelId, 9);
+
+  Type(L"k");
+  ExpectVignelShown();
+  VignelWindow* vignel = window_->vignel_window();
+  EXPECT_TRUE(vignel->is_default());
+  EXPECT_EQ(vignel->current_id(), 9);
+  const HWND tooltip = vignel->tooltip_window();
+  ASSERT_NE(tooltip, nullptr);
+  const int operations = environment_.FileOperations();
+  std::wstring word;
+  for (int i = 0; i < 1000; ++i) {
+    word = i % 12 == 0 ? L"k" : word + L"a";
+    Type(word);
+  }
+  ExpectVignelShown();
+  EXPECT_EQ(vignel->current_id(), 9);
+  EXPECT_EQ(vignel->image_size().cy, 50);
+  // No file was touched, no tooltip made again.
+  EXPECT_EQ(environment_.FileOperations(), operations);
+  EXPECT_EQ(environment_.InfoReads(9), 1);
+  EXPECT_EQ(environment_.InfoReads(8), 1);
+  EXPECT_EQ(vignel->tooltip_window(), tooltip);
+  EXPECT_EQ(ClickVignel(), GetHomeUrl());
+
+  // The default shown first, then the failing vignel's period begins: the
+  // default stays as it is, its files are not read again.
+  settings_.SetInt(kSettingEnableVignel, 0);
+  Type(L"t");
+  settings_.SetInt(kSettingEnableVignel, 1);
+  WriteVignelIndex(user, {{8, kNow + 100, 100000}});
+  const int info_reads = environment_.InfoReads(9);
+  Type(L"ti");
+  ExpectVignelShown();
+  vignel = window_->vignel_window();
+  EXPECT_EQ(vignel->current_id(), 9);
+  EXPECT_EQ(environment_.InfoReads(9), info_reads + 1);
+  const HWND shown_tooltip = vignel->tooltip_window();
+  environment_.now = kNow + 150;
+  for (int i = 0; i < 100; ++i) Type(i % 2 == 0 ? L"tim" : L"ti");
+  ExpectVignelShown();
+  EXPECT_EQ(vignel->current_id(), 9);
+  EXPECT_TRUE(vignel->is_default());
+  EXPECT_EQ(environment_.InfoReads(9), info_reads + 1);
+  EXPECT_EQ(environment_.InfoReads(8), 2);
+  EXPECT_EQ(vignel->tooltip_window(), shown_tooltip);
+
+  // A vignel whose period ends while the next one and the default fail:
+  // its picture goes, and the keystrokes after it touch no file.
+  settings_.SetInt(kSettingEnableVignel, 0);
+  Type(L"m");
+  settings_.SetInt(kSettingEnableVignel, 1);
+  WriteVignelIndex(user, {{9, kNow + 100, 100}, {8, kNow + 200, 100000}});
+  settings_.SetInt(kSettingDefaultVignelId, 8);
+  Type(L"ma");
+  ExpectVignelShown();
+  EXPECT_FALSE(window_->vignel_window()->is_default());
+  environment_.now = kNow + 250;
+  Type(L"mam");
+  ExpectCandidateWindowShown();
+  EXPECT_FALSE(VignelVisible());
+  EXPECT_FALSE(window_->vignel_window()->has_image());
+  EXPECT_TRUE(LogoVisible());
+  const int failed_operations = environment_.FileOperations();
+  for (int i = 0; i < 100; ++i) Type(i % 2 == 0 ? L"mama" : L"mam");
+  EXPECT_EQ(environment_.FileOperations(), failed_operations);
+  EXPECT_FALSE(VignelVisible());
+}
+
 }  // namespace
 }  // namespace frontend
 }  // namespace ime_shared

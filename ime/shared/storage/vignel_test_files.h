@@ -39,16 +39,27 @@ class CountingVignelEnvironment : public VignelEnvironment {
   }
   bool ReadFile(const std::wstring& path, std::string* bytes) override {
     ++reads;
+    read_paths.push_back(path);
     return VignelEnvironment::ReadFile(path, bytes);
   }
 
   const std::wstring& user_folder() const { return user_folder_; }
   int FileOperations() const { return existence_checks + copies + reads; }
+  // How often the description "info.pb" of vignel |id| was read (its image
+  // is decoded by the image library, not read here).
+  int InfoReads(uint32_t id) const {
+    const std::wstring path = user_folder_ + L"\\" + std::to_wstring(id) + L"\\info.pb";
+    int count = 0;
+    for (const std::wstring& read : read_paths) count += read == path ? 1 : 0;
+    return count;
+  }
 
   uint64_t now = 0;
   int existence_checks = 0;
   int copies = 0;
   int reads = 0;
+  // The paths read, in order.
+  std::vector<std::wstring> read_paths;
 
  private:
   std::wstring user_folder_;
