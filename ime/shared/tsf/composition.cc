@@ -1,5 +1,8 @@
 #include "ime/shared/tsf/composition.h"
 
+#include <utility>
+
+#include "ime/shared/logging.h"
 #include "ime/shared/tsf/display_attribute.h"
 
 namespace ime_shared {
@@ -26,22 +29,33 @@ LONG Length(const std::wstring& text) { return static_cast<LONG>(text.size()); }
 
 }  // namespace
 
+HRESULT CreateCategoryManager(ITfCategoryMgr** out) {
+  return ::CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_ALL, IID_ITfCategoryMgr,
+                            reinterpret_cast<void**>(out));
+}
+
+Composition::Composition(CategoryManagerFactory categories)
+    : categories_(std::move(categories)) {}
+
 Composition::~Composition() { UnadviseMouse(); }
 
 HRESULT Composition::Init(ITfContext* context, EngineInterface* engine) {
+  // Kept first: the text goes into the document with or without its
+  // underline.
+  context_.Reset(context);
+  engine_ = engine;
+  refused_ = false;
+  atom_ = TF_INVALID_GUIDATOM;
   return GuardComCall([&]() -> HRESULT {
+    if (!categories_) return E_FAIL;
     ComPtr<ITfCategoryMgr> categories;
-    HRESULT result = ::CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_ALL,
-                                        IID_ITfCategoryMgr,
-                                        reinterpret_cast<void**>(categories.Receive()));
+    HRESULT result = categories_(categories.Receive());
     if (FAILED(result)) return result;
     if (!categories) return E_FAIL;
     TfGuidAtom atom = TF_INVALID_GUIDATOM;
     result = categories->RegisterGUID(DisplayAttribute::Guid(), &atom);
     if (FAILED(result)) return result;
     atom_ = atom;
-    context_.Reset(context);
-    engine_ = engine;
     return S_OK;
   });
 }
@@ -50,29 +64,34 @@ void Composition::Detach() {
   Close();
   context_.Reset();
   engine_ = nullptr;
+  refused_ = false;
 }
 
 HRESULT Composition::Start(TfEditCookie ec) {
-  if (!context_) return E_UNEXPECTED;
+  if (!CanWrite()) return E_UNEXPECTED;
   ComPtr<ITfInsertAtSelection> insert;
   ComPtr<ITfContextComposition> compose;
-  if (FAILED(insert.QueryFrom(context_.Get())) || !insert) return E_NOINTERFACE;
-  if (FAILED(compose.QueryFrom(context_.Get())) || !compose) return E_NOINTERFACE;
+  if (FAILED(insert.QueryFrom(context_.Get())) || !insert ||
+      FAILED(compose.QueryFrom(context_.Get())) || !compose) {
+    return Refused("a composition", E_NOINTERFACE);
+  }
   ComPtr<ITfRange> at;
   HRESULT result =
       insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, at.Receive());
-  if (FAILED(result)) return result;
-  if (!at) return E_FAIL;
+  if (FAILED(result) || !at) {
+    return Refused("the insertion point", FAILED(result) ? result : E_FAIL);
+  }
   ComPtr<ITfComposition> composition;
   result = compose->StartComposition(ec, at.Get(), this, composition.Receive());
-  if (FAILED(result)) return result;
   // A document may decline a composition and still answer S_OK.
-  if (!composition) return E_FAIL;
+  if (FAILED(result) || !composition) {
+    return Refused("a composition", FAILED(result) ? result : E_FAIL);
+  }
   ComPtr<ITfRange> range;
   result = composition->GetRange(range.Receive());
   if (FAILED(result) || !range) {
     composition->EndComposition(ec);
-    return FAILED(result) ? result : E_FAIL;
+    return Refused("the composition's range", FAILED(result) ? result : E_FAIL);
   }
   composition_ = composition;
   range_ = range;
@@ -83,9 +102,10 @@ HRESULT Composition::SetText(TfEditCookie ec) {
   if (!IsOpen() || engine_ == nullptr) return E_UNEXPECTED;
   const std::wstring& text = engine_->GetComposition();
   HRESULT result = range_->SetText(ec, 0, text.c_str(), Length(text));
-  if (FAILED(result)) return result;
+  if (FAILED(result)) return Refused("the composition text", result);
   SetSelection(ec, engine_->GetCaret());
-  ComPtr<ITfProperty> attribute = AttributeProperty();
+  ComPtr<ITfProperty> attribute =
+      atom_ != TF_INVALID_GUIDATOM ? AttributeProperty() : ComPtr<ITfProperty>();
   if (attribute) {
     VARIANT value;
     ::VariantInit(&value);
@@ -101,7 +121,11 @@ HRESULT Composition::End(TfEditCookie ec) {
   if (!IsOpen() || engine_ == nullptr) return E_UNEXPECTED;
   const std::wstring result = engine_->GetResult();
   HRESULT answer = range_->SetText(ec, 0, result.c_str(), Length(result));
-  if (SUCCEEDED(answer)) SetSelection(ec, Length(result));
+  if (SUCCEEDED(answer)) {
+    SetSelection(ec, Length(result));
+  } else {
+    Refused("the committed text", answer);
+  }
   ComPtr<ITfComposition> composition = composition_;
   ClearAttribute(ec, range_.Get());
   Close();
@@ -200,6 +224,16 @@ void Composition::Close() {
   UnadviseMouse();
   composition_.Reset();
   range_.Reset();
+}
+
+HRESULT Composition::Refused(const char* what, HRESULT error) {
+  if (!refused_) {
+    KELVANE_LOG(LOG_WARNING) << "the document refused " << what << " (0x" << std::hex
+                             << static_cast<unsigned long>(error)
+                             << "); keys go to the application until the next focus change";
+  }
+  refused_ = true;
+  return error;
 }
 
 }  // namespace tsf

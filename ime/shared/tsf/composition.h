@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ime/shared/base/com_object.h"
@@ -22,20 +23,33 @@
 namespace ime_shared {
 namespace tsf {
 
+// Makes the category manager that gives the display attribute its atom:
+// TSF's own in the text service (CreateCategoryManager), the tests' in
+// theirs. An error, or S_OK with a null manager, means none.
+using CategoryManagerFactory = std::function<HRESULT(ITfCategoryMgr** out)>;
+// TSF's category manager of this thread (CoCreateInstance).
+HRESULT CreateCategoryManager(ITfCategoryMgr** out);
+
 class Composition : public base::ComObject<ITfCompositionSink, ITfMouseSink> {
  public:
-  Composition() = default;
+  explicit Composition(CategoryManagerFactory categories = CreateCategoryManager);
   ~Composition() override;
 
-  // Registers the display attribute with the thread's category manager
-  // (the error when that fails), then keeps |context| and |engine|
-  // (borrowed).
+  // Keeps |context| and |engine| (borrowed), then registers the display
+  // attribute with the category manager: S_OK, or the error of that, in
+  // which case the composition works all the same and its text is simply
+  // not marked.
   HRESULT Init(ITfContext* context, EngineInterface* engine);
   // Lets go of an open composition without writing anything, and of the
   // context and the engine (the binding ends).
   void Detach();
 
   bool IsOpen() const { return static_cast<bool>(range_); }
+  // Whether the engine's text can reach the document: bound, and no
+  // composition of this binding has failed to start or to take its text
+  // (a document that refuses compositions, a read-only one). The key sink
+  // eats keys only while it can.
+  bool CanWrite() const { return context_ && engine_ != nullptr && !refused_; }
   // While the host's termination is being handled: the context must not ask
   // for an edit session then (the host holds the document), the result is
   // written with the termination's own cookie.
@@ -75,7 +89,11 @@ class Composition : public base::ComObject<ITfCompositionSink, ITfMouseSink> {
   base::ComPtr<ITfProperty> AttributeProperty() const;
   // Stops listening for clicks and forgets the composition and its range.
   void Close();
+  // The document refused |what| with |error|: no more text is written in
+  // this binding. Returns |error|.
+  HRESULT Refused(const char* what, HRESULT error);
 
+  const CategoryManagerFactory categories_;
   base::ComPtr<ITfContext> context_;
   EngineInterface* engine_ = nullptr;
   TfGuidAtom atom_ = TF_INVALID_GUIDATOM;
@@ -83,6 +101,7 @@ class Composition : public base::ComObject<ITfCompositionSink, ITfMouseSink> {
   base::ComPtr<ITfRange> range_;
   DWORD mouse_cookie_ = TF_INVALID_COOKIE;
   bool terminating_ = false;
+  bool refused_ = false;
 };
 
 }  // namespace tsf

@@ -1,5 +1,7 @@
 #include "ime/shared/tsf/context.h"
 
+#include <utility>
+
 #include "ime/shared/logging.h"
 
 namespace ime_shared {
@@ -8,7 +10,8 @@ namespace tsf {
 using base::ComPtr;
 using base::GuardComCall;
 
-Context::Context(EngineFactory engine_factory) : engine_factory_(std::move(engine_factory)) {}
+Context::Context(EngineFactory engine_factory, CategoryManagerFactory categories)
+    : engine_factory_(std::move(engine_factory)), categories_(std::move(categories)) {}
 
 Context::~Context() {
   // The thread manager uninitialises the context before it lets go of it;
@@ -61,7 +64,7 @@ HRESULT Context::InitializeFor(ITfDocumentMgr* focus, ITfThreadMgr* thread_manag
     write_session_->Init(context_.Get(), client_id_, EditSession::kWriteFlags,
                          base::NewPermanentCallback(this, &Context::WriteText));
 
-    composition_ = base::MakeComObject<Composition>();
+    composition_ = base::MakeComObject<Composition>(categories_);
     if (!composition_) return E_OUTOFMEMORY;
     if (FAILED(composition_->Init(context_.Get(), engine_.get()))) {
       // Without the category manager the text goes in without its
@@ -71,7 +74,10 @@ HRESULT Context::InitializeFor(ITfDocumentMgr* focus, ITfThreadMgr* thread_manag
 
     candidate_ui_ = std::make_unique<CandidateUIManager>(thread_manager, engine_.get());
     keyboard_ = std::make_unique<Keyboard>();
-    result = keyboard_->Advise(context_.Get(), engine_.get());
+    // Keys are taken only while the composition can write what they make.
+    result = keyboard_->Advise(context_.Get(), engine_.get(), [this] {
+      return composition_ && composition_->CanWrite();
+    });
     if (FAILED(result)) return result;
 
     compartments_ = std::make_unique<ContextCompartments>(
@@ -207,6 +213,9 @@ HRESULT Context::WriteText(TfEditCookie ec) {
     } else {
       composition_->End(ec);
     }
+  } else if (!composition_->CanWrite()) {
+    // The document refused a composition in this binding: nothing more is
+    // started (the key sink gives the keys to the application).
   } else if (!engine_->GetResult().empty()) {
     // A result without a visible composition (a key that ends the old
     // composition and commits): opened and closed around the result.

@@ -42,8 +42,10 @@ class Context : public base::ComObject<ITfTextLayoutSink, ITfThreadFocusSink, IT
                 public ContextInterface,
                 public CompartmentHostInterface {
  public:
-  // |engine_factory| makes the engine of each binding.
-  explicit Context(EngineFactory engine_factory);
+  // |engine_factory| makes the engine of each binding, |categories| the
+  // category manager that registers the composition's display attribute.
+  explicit Context(EngineFactory engine_factory,
+                   CategoryManagerFactory categories = CreateCategoryManager);
   ~Context() override;
 
   // Binds to the top context of the document that has the focus in
@@ -111,6 +113,7 @@ class Context : public base::ComObject<ITfTextLayoutSink, ITfThreadFocusSink, IT
   void HideFromUIManager();
 
   const EngineFactory engine_factory_;
+  const CategoryManagerFactory categories_;
   std::unique_ptr<EngineInterface> engine_;
   UIManagerInterface* ui_manager_ = nullptr;
   base::ComPtr<ITfContext> context_;

@@ -7,12 +7,15 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/com_bstr.h"
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/string_utils.h"
+#include "ime/shared/tsf/testing/fake_category_manager.h"
 #include "ime/shared/tsf/testing/fake_context.h"
 #include "ime/shared/tsf/testing/fake_thread_manager.h"
 #include "ime/shared/tsf/testing/module_lock_scope.h"
@@ -25,6 +28,7 @@ namespace {
 
 using base::ComPtr;
 using base::MakeComObject;
+using ime_tsf_testing::FakeCategoryMgr;
 using ime_tsf_testing::FakeCompartment;
 using ime_tsf_testing::FakeComposition;
 using ime_tsf_testing::FakeContext;
@@ -47,13 +51,7 @@ class TsfDocumentTest : public ::testing::Test {
     document_ = MakeComObject<FakeContext>();
     focus_ = MakeComObject<FakeDocumentMgr>(document_.Get());
     thread_manager_->SetFocus(focus_.Get());
-    EngineFactory real = world_.Factory();
-    context_ = MakeComObject<Context>([this, real](ContextInterface* context) -> EngineInterface* {
-      EngineInterface* inner = real(context);
-      if (inner == nullptr) return nullptr;
-      engine_ = new CountingEngine(inner);
-      return engine_;
-    });
+    MakeContext(CreateCategoryManager);
   }
   ~TsfDocumentTest() override {
     context_->Uninitialize();
@@ -66,6 +64,19 @@ class TsfDocumentTest : public ::testing::Test {
     ::CoUninitialize();
   }
 
+  // A new unbound context whose composition takes its category manager
+  // from |categories|.
+  void MakeContext(CategoryManagerFactory categories) {
+    EngineFactory real = world_.Factory();
+    context_ = MakeComObject<Context>(
+        [this, real](ContextInterface* context) -> EngineInterface* {
+          EngineInterface* inner = real(context);
+          if (inner == nullptr) return nullptr;
+          engine_ = new CountingEngine(inner);
+          return engine_;
+        },
+        std::move(categories));
+  }
   void Bind() {
     ASSERT_EQ(context_->Initialize(thread_manager_.Get(), kClient, &ui_), S_OK);
     ASSERT_TRUE(context_->IsBound());
@@ -192,6 +203,73 @@ TEST_F(TsfDocumentTest, RefusedSessionsLoseOnlyTheirOwnUpdate) {
   EXPECT_EQ(document_->text(), std::wstring(kNamaste) + L" kama");
   EXPECT_EQ(document_->selection_start(), 11);
   EXPECT_EQ(document_->compositions_started(), 2);
+}
+
+TEST_F(TsfDocumentTest, TypingReachesTheDocumentWithoutTheDisplayAttribute) {
+  // TSF's category manager cannot be made; then one that refuses the
+  // attribute's GUID. Either way the text goes in, unmarked.
+  ComPtr<FakeCategoryMgr> refusing = MakeComObject<FakeCategoryMgr>();
+  refusing->register_result = E_FAIL;
+  const std::vector<CategoryManagerFactory> failing = {FakeCategoryMgr::Missing(),
+                                                       FakeCategoryMgr::FactoryOf(refusing)};
+  for (const CategoryManagerFactory& categories : failing) {
+    MakeContext(categories);
+    document_->SetDocumentText(L"> ");
+    Bind();
+    HostKeyboard host(document_.Get());
+    host.Type(L"namaste");
+    EXPECT_EQ(document_->text(), L"> namaste");
+    ASSERT_NE(document_->composition(), nullptr);
+    for (LONG i = 0; i < 9; ++i) EXPECT_EQ(document_->AttributeAt(i), 0) << "at " << i;
+    EXPECT_EQ(document_->selection_start(), 2 + engine_->GetCaret());
+    EXPECT_TRUE(host.Tap(VK_SPACE));
+    EXPECT_EQ(document_->text(), std::wstring(L"> ") + kNamaste + L" ");
+    EXPECT_EQ(document_->composition(), nullptr);
+    EXPECT_EQ(document_->selection_start(), 9);
+    EXPECT_EQ(context_->Uninitialize(), S_OK);
+  }
+  EXPECT_EQ(refusing->registrations, 1);
+
+  // A category manager that registers it: its atom marks the composition.
+  ComPtr<FakeCategoryMgr> working = MakeComObject<FakeCategoryMgr>();
+  MakeContext(FakeCategoryMgr::FactoryOf(working));
+  document_->SetDocumentText(L"");
+  Bind();
+  HostKeyboard host(document_.Get());
+  host.Type(L"ka");
+  EXPECT_EQ(document_->text(), L"ka");
+  EXPECT_EQ(document_->AttributeAt(0), static_cast<LONG>(working->atom));
+  EXPECT_EQ(document_->AttributeAt(1), static_cast<LONG>(working->atom));
+}
+
+TEST_F(TsfDocumentTest, KeysGoToTheApplicationWhenTheDocumentRefusesTheComposition) {
+  // A read-only document: no composition can start, so nothing the engine
+  // makes can be shown or committed. The keys are the application's.
+  document_->SetDocumentText(L"> ");
+  document_->start_composition_result = E_ACCESSDENIED;
+  Bind();
+  HostKeyboard host(document_.Get());
+  for (wchar_t c : std::wstring(L"namaste")) {
+    EXPECT_FALSE(host.Tap(HostKeyboard::VirtualKeyOf(c))) << "key " << static_cast<char>(c);
+  }
+  EXPECT_FALSE(host.Tap(VK_SPACE));
+  EXPECT_EQ(document_->text(), L"> ");
+  EXPECT_EQ(document_->compositions_started(), 0);
+  // The first key reached the engine, which dropped it again when the
+  // document refused it; no key after it was taken.
+  EXPECT_EQ(engine_->tested, 1);
+  EXPECT_EQ(engine_->handled, 1);
+  EXPECT_EQ(engine_->GetComposition(), L"");
+  EXPECT_EQ(engine_->CandidateCount(), 0);
+  EXPECT_EQ(document_->lock_errors(), 0);
+
+  // The next binding, to a document that takes compositions, types again.
+  EXPECT_EQ(context_->Uninitialize(), S_OK);
+  document_->start_composition_result = S_OK;
+  Bind();
+  host.Type(L"namaste");
+  EXPECT_TRUE(host.Tap(VK_SPACE));
+  EXPECT_EQ(document_->text(), std::wstring(L"> ") + kNamaste + L" ");
 }
 
 TEST_F(TsfDocumentTest, HostTerminatingTheCompositionCommitsItWithTheHostsLock) {

@@ -1,5 +1,7 @@
 #include "ime/shared/tsf/keyboard.h"
 
+#include <utility>
+
 namespace ime_shared {
 namespace tsf {
 
@@ -32,10 +34,12 @@ KeyEvent PackKeyEvent(WPARAM wparam, bool down, const BYTE key_state[256]) {
 
 Keyboard::~Keyboard() { Unadvise(); }
 
-HRESULT Keyboard::Advise(ITfContext* context, EngineInterface* engine) {
+HRESULT Keyboard::Advise(ITfContext* context, EngineInterface* engine,
+                         std::function<bool()> can_write) {
   Unadvise();
   context_.Reset(context);
   engine_ = engine;
+  can_write_ = std::move(can_write);
   return SinkAdvisor<ITfContextKeyEventSink>::Advise(context);
 }
 
@@ -43,6 +47,7 @@ void Keyboard::Unadvise() {
   SinkAdvisor<ITfContextKeyEventSink>::Unadvise();
   context_.Reset();
   engine_ = nullptr;
+  can_write_ = nullptr;
   pending_ = PendingTest();
 }
 
@@ -76,7 +81,7 @@ HRESULT Keyboard::Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
   if (eaten == nullptr) return E_INVALIDARG;
   *eaten = FALSE;
   HRESULT result = base::GuardComCall([&]() -> HRESULT {
-    if (!enabled_ || engine_ == nullptr) {
+    if (!enabled_ || engine_ == nullptr || !CanWrite()) {
       pending_ = PendingTest();
       return S_OK;
     }
@@ -115,6 +120,12 @@ HRESULT Keyboard::Handle(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
   if (FAILED(result) || !*eaten) return result;
   result = base::GuardComCall([&]() -> HRESULT {
     engine_->HandleKey(event);
+    if (engine_ != nullptr && !CanWrite()) {
+      // The document refused what the key made: the key goes to the
+      // application, and the engine forgets the text nobody sees.
+      *eaten = FALSE;
+      if (!engine_->GetComposition().empty()) engine_->EndComposition(false);
+    }
     return S_OK;
   });
   if (FAILED(result)) *eaten = FALSE;

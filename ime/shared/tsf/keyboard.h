@@ -8,6 +8,10 @@
 // just made for the same key (same direction, virtual key and key data), a
 // repeated test reuses that answer, and a key without a test is tested once.
 //
+// Keys are eaten only while the engine's text can reach the document: when
+// the document refuses it, the key that found out goes to the application
+// after all, and so do the keys after it (the key sink fails open).
+//
 // The object is owned by the context (AddRef and Release count nothing).
 #ifndef IME_SHARED_TSF_KEYBOARD_H_
 #define IME_SHARED_TSF_KEYBOARD_H_
@@ -15,6 +19,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "ime/shared/base/com_object.h"
 #include "ime/shared/base/com_ptr.h"
@@ -38,8 +43,10 @@ class Keyboard : public base::StackComObject<ITfContextKeyEventSink>,
   ~Keyboard() override;
 
   // Keeps |context| and |engine| (borrowed) and advises the key sink on the
-  // context. The result of the advise.
-  HRESULT Advise(ITfContext* context, EngineInterface* engine);
+  // context. |can_write| tells whether the engine's text can reach the
+  // document (none: always). The result of the advise.
+  HRESULT Advise(ITfContext* context, EngineInterface* engine,
+                 std::function<bool()> can_write = nullptr);
   // Unadvises and drops the context and the engine.
   void Unadvise();
 
@@ -72,9 +79,11 @@ class Keyboard : public base::StackComObject<ITfContextKeyEventSink>,
   HRESULT Test(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten);
   HRESULT Handle(bool down, WPARAM wparam, LPARAM lparam, BOOL* eaten);
   bool MatchesPending(bool down, WPARAM wparam, LPARAM lparam) const;
+  bool CanWrite() const { return !can_write_ || can_write_(); }
 
   base::ComPtr<ITfContext> context_;
   EngineInterface* engine_ = nullptr;
+  std::function<bool()> can_write_;
   bool enabled_ = false;
   PendingTest pending_;
 };

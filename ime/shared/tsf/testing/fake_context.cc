@@ -509,6 +509,7 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
   if (composition == nullptr || range == nullptr) return E_INVALIDARG;
   *composition = nullptr;
   if (!CanWrite(ec)) return TF_E_NOLOCK;
+  if (FAILED(start_composition_result)) return start_composition_result;
   ComPtr<FakeRange> inner = AsFake(range)->InnerCopy();
   composition_ = MakeComObject<FakeComposition>(this, inner.Get(), sink);
   ++compositions_started_;

@@ -244,6 +244,10 @@ class FakeContext
   bool Click(ULONG edge, DWORD buttons);
   const std::vector<MouseSink>& mouse_sinks() const { return mouse_sinks_; }
 
+  // What StartComposition answers instead of starting one (a document
+  // that takes no composition, a read-only one); S_OK starts it.
+  HRESULT start_composition_result = S_OK;
+
   // Edit sessions: whether to refuse them, the ones refused, and those
   // that wrote. A session requested while another runs is refused too.
   bool refuse_sessions = false;
