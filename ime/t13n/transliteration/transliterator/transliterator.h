@@ -111,6 +111,8 @@ class Transliterator {
   void MergeOlderUserAccepted(
       const std::vector<std::pair<std::wstring, std::wstring>>& older);
   void ClearUserAccepted();
+  // The user cache's change count (see UserCache::changes).
+  uint64_t UserAcceptedChanges() const { return user_cache_.changes(); }
 
   // Macros: the first expansion of a name is kept; names match exactly.
   void AddMacro(const std::wstring& name, const std::wstring& expansion);

@@ -24,8 +24,10 @@ void UserCache::Add(const std::wstring& english, const std::wstring& native,
   auto inserted = words_.emplace(key, native);
   if (inserted.second) {
     order_.push_back(key);
-  } else if (overwrite) {
+    ++changes_;
+  } else if (overwrite && inserted.first->second != native) {
     inserted.first->second = native;
+    ++changes_;
   }
   if (words_.size() > kCapacity) {
     words_.erase(order_.front());
@@ -58,6 +60,7 @@ void UserCache::MergeOlder(const std::vector<Entry>& older) {
     }
   }
   if (order.empty()) return;
+  ++changes_;
   order.insert(order.end(), std::make_move_iterator(order_.begin()),
                std::make_move_iterator(order_.end()));
   order_.swap(order);
@@ -68,6 +71,7 @@ void UserCache::MergeOlder(const std::vector<Entry>& older) {
 }
 
 void UserCache::Clear() {
+  if (!words_.empty()) ++changes_;
   words_.clear();
   order_.clear();
 }

@@ -7,10 +7,15 @@
 // oldest first, and a list read back from the file enters in that order, so
 // the word that goes first is still the oldest after any number of saves
 // and loads.
+//
+// A change count tells whether the words differ from those seen before: it
+// grows with every change of the held words (and only then), so that the
+// user-cache file is written only when there is something new to write.
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <unordered_map>
@@ -55,10 +60,16 @@ class UserCache {
   void Clear();
   size_t size() const { return words_.size(); }
 
+  // Grows with every change of the words, their native words or their
+  // order; an Add that records nothing new, a merge that adds nothing and
+  // clearing an empty cache leave it as it is.
+  uint64_t changes() const { return changes_; }
+
  private:
   std::unordered_map<std::wstring, std::wstring> words_;
   // English words, oldest first; every word of |words_| exactly once.
   std::deque<std::wstring> order_;
+  uint64_t changes_ = 0;
 };
 
 }  // namespace ime_t13n

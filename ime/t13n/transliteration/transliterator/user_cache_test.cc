@@ -1,5 +1,6 @@
 #include "ime/t13n/transliteration/transliterator/user_cache.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -177,6 +178,44 @@ TEST(UserCacheTest, MergeKeepsTheNewestTwoThousand) {
   merged.MergeOlder(pairs);
   for (const auto& pair : pairs) added.Add(pair.first, pair.second, false);
   EXPECT_EQ(Listed(merged), Listed(added));
+}
+
+// The count that decides whether the file needs writing moves exactly when
+// the words do.
+TEST(UserCacheTest, TheChangeCountMovesOnlyWithTheWords) {
+  UserCache cache;
+  uint64_t seen = cache.changes();
+  auto changed = [&]() {
+    const bool moved = cache.changes() != seen;
+    seen = cache.changes();
+    return moved;
+  };
+  cache.Clear();
+  EXPECT_FALSE(changed());
+  cache.Add(L"kal", L"a", true);
+  EXPECT_TRUE(changed());
+  // The same choice again, a refused overwrite, empty words: nothing new.
+  cache.Add(L"kal", L"a", true);
+  cache.Add(L"k al", L"a", true);
+  cache.Add(L"kal", L"b", false);
+  cache.Add(L"", L"x", true);
+  cache.Add(L"x", L"", true);
+  EXPECT_FALSE(changed());
+  cache.Add(L"kal", L"b", true);
+  EXPECT_TRUE(changed());
+  cache.MergeOlder({{L"kal", L"c"}});
+  EXPECT_FALSE(changed());
+  cache.MergeOlder({{L"aaj", L"d"}});
+  EXPECT_TRUE(changed());
+  // The oldest word going for a new one is a change as well.
+  for (int i = 0; i < 2000; ++i) cache.Add(Word(i), L"n", true);
+  changed();
+  cache.Add(Word(0), L"n", true);
+  EXPECT_FALSE(changed());
+  cache.Add(L"fresh", L"f", true);
+  EXPECT_TRUE(changed());
+  cache.Clear();
+  EXPECT_TRUE(changed());
 }
 
 }  // namespace
