@@ -147,7 +147,7 @@ StorageManagerImpl::StorageManagerImpl(const StoragePlaces& places,
     : places_(places), error_box_(error_box) {}
 
 StorageManagerImpl::~StorageManagerImpl() {
-  SaveUserCache();
+  SaveUserCacheChanges();
   macros_mutex_.reset();
   user_cache_mutex_.reset();
   transliterator_.reset();
@@ -164,7 +164,19 @@ bool StorageManagerImpl::Init(const std::string& language) {
   const std::string folder = ime_t13n::LanguageDataFolder(data_path, language);
   if (folder.empty()) return false;
 
+  if (transliterator_ != nullptr && folder == loaded_folder_) {
+    // Every new engine asks for its language (the text service makes one
+    // at each focus change): the one loaded stays, and the user's files are
+    // read as a load reads them, for what other processes and the macros
+    // editor saved meanwhile.
+    if (UserCacheEnabled()) LoadUserCache();
+    LoadMacros();
+    MarkUpdaterDidRun();
+    return true;
+  }
+
   std::unique_ptr<ime_t13n::Transliterator> transliterator;
+  ++language_loads_;
   try {
     std::unique_ptr<ime_t13n::LanguageData> data(
         error_box_ != nullptr ? new ime_t13n::LanguageData(error_box_)
@@ -183,10 +195,13 @@ bool StorageManagerImpl::Init(const std::string& language) {
 
   // Words learned since the last save would die with the transliterator
   // they were taught to; the new one reads them back from the file below.
-  if (transliterator_ != nullptr) SaveUserCache();
+  SaveUserCacheChanges();
   SetTransliterator(transliterator.release());
+  loaded_folder_ = folder;
 
   if (UserCacheEnabled()) LoadUserCache();
+  // The new cache holds nothing but what the file holds.
+  MarkUserCacheSaved();
   LoadMacros();
   MarkUpdaterDidRun();
   return true;
@@ -234,7 +249,10 @@ bool StorageManagerImpl::LoadUserCacheFile(const std::wstring& path) {
   }
   // The file's words are older than any word this process learned since
   // it last read the file; on a fresh cache they simply enter in order.
+  // Words that all came from the file need no writing afterwards either.
+  const bool had_changes = UserCacheChanged();
   transliterator_->MergeOlderUserAccepted(entries);
+  if (!had_changes) MarkUserCacheSaved();
   return skipped == 0;
 }
 
@@ -264,12 +282,16 @@ StringListReadResult StorageManagerImpl::ReadUserCacheFile(
   return StringListReadResult::kRead;
 }
 
+void StorageManagerImpl::SaveUserCacheChanges() {
+  if (UserCacheChanged()) SaveUserCache();
+}
+
 void StorageManagerImpl::SaveUserCache() {
   // A switched-off cache, or no language ever loaded: nothing to save.
   if (!UserCacheEnabled() || transliterator_ == nullptr) return;
   // Runs in the destructor, at the module's unload: nothing may escape.
   try {
-    WriteUserCache();
+    if (WriteUserCache()) MarkUserCacheSaved();
   } catch (const std::exception& error) {
     try {
       KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
@@ -280,13 +302,13 @@ void StorageManagerImpl::SaveUserCache() {
   }
 }
 
-void StorageManagerImpl::WriteUserCache() {
+bool StorageManagerImpl::WriteUserCache() {
   const std::wstring path = UserCacheFilePath();
   if (path.empty()) {
     KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
                            << ForLogLine(kUserCacheFileName)
                            << "\": the per-user data folder is unknown";
-    return;
+    return false;
   }
   ScopedMutexLock lock(user_cache_mutex_.get(), kStringListMutexTimeoutMs);
   if (!lock.held()) {
@@ -300,7 +322,7 @@ void StorageManagerImpl::WriteUserCache() {
                      "more than " + std::to_string(kStringListMutexTimeoutMs) +
                      " ms"
                    : std::string("could not be created"));
-    return;
+    return false;
   }
   const DWORD folder_error = CreateUserDataFolder();
   if (folder_error != ERROR_SUCCESS) {
@@ -308,7 +330,7 @@ void StorageManagerImpl::WriteUserCache() {
         << "Could not save the user cache \"" << ForLogLine(path)
         << "\": its folder could not be created ("
         << DescribeError(folder_error) << ")";
-    return;
+    return false;
   }
 
   // Merge what other processes saved since this one loaded the file, as
@@ -338,6 +360,7 @@ void StorageManagerImpl::WriteUserCache() {
     // be dropped at the next load anyway: it is not kept.
     if (IsStorableUserCacheEntry(entry)) entries.push_back(std::move(entry));
   }
+  ++user_cache_writes_;
   if (!SaveStringList(path, entries)) {
     const DWORD error = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -353,7 +376,9 @@ void StorageManagerImpl::WriteUserCache() {
                            << ForLogLine(path) << "\": writing failed ("
                            << DescribeError(error) << place
                            << "); words not written: " << entries.size();
+    return false;
   }
+  return true;
 }
 
 void StorageManagerImpl::KeepDamagedUserCacheFile(const std::wstring& path,
@@ -389,6 +414,9 @@ void StorageManagerImpl::SetTransliterator(
     ime_t13n::Transliterator* transliterator) {
   if (transliterator != transliterator_.get()) {
     transliterator_.reset(transliterator);
+    // Not loaded here: neither its language nor its words are known.
+    loaded_folder_.clear();
+    cache_saved_known_ = false;
   }
 }
 
@@ -420,6 +448,18 @@ std::wstring StorageManagerImpl::UserCacheFilePath() const {
 bool StorageManagerImpl::UserCacheEnabled() const {
   return settings_ != nullptr &&
          settings_->GetInt(kSettingT13nUserCacheEnabled) != 0;
+}
+
+bool StorageManagerImpl::UserCacheChanged() const {
+  return transliterator_ != nullptr &&
+         (!cache_saved_known_ ||
+          transliterator_->UserAcceptedChanges() != saved_cache_changes_);
+}
+
+void StorageManagerImpl::MarkUserCacheSaved() {
+  cache_saved_known_ = transliterator_ != nullptr;
+  saved_cache_changes_ =
+      transliterator_ != nullptr ? transliterator_->UserAcceptedChanges() : 0;
 }
 
 DWORD StorageManagerImpl::CreateUserDataFolder() const {

@@ -3,7 +3,14 @@
 // index, and the user's two personal lists that feed it, the macros and the
 // user cache. It loads the language on request, fills the transliterator's
 // macro table and user cache from the per-user string-list files, and writes
-// the user cache back when it goes.
+// the user cache back when its words changed: as an engine goes (at every
+// focus change of the text service, at every deselected input context) and
+// when the manager itself goes.
+//
+// One manager serves the whole process and lives as long as anything holds
+// it (the engines, and the text service or IMM32 between them), so the
+// language data file is loaded once, not once per engine: an Init that asks
+// for the language already loaded keeps it.
 //
 // Two named mutexes guard the files across processes: "MUTEXusercache.00000"
 // the user cache and "MUTEXMacros.00000" the macros (the macros editor takes
@@ -20,6 +27,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -80,6 +88,9 @@ class StorageManager {
   // Adds the user-cache file at |path| to the loaded language's cache. False
   // when the file was not read or not clean.
   virtual bool LoadUserCacheFile(const std::wstring& path) { return true; }
+  // Writes the user cache when its words changed since they were last read
+  // from or written to its file; nothing otherwise.
+  virtual void SaveUserCacheChanges() {}
 };
 
 // Where a storage manager finds the language data and keeps the user's
@@ -109,17 +120,23 @@ class StorageManagerImpl : public StorageManager {
   static StorageManagerImpl* Create(const StoragePlaces& places,
                                     ime_t13n::ErrorBoxInterface* error_box);
 
-  // Saves the user cache (see SaveUserCache), closes the mutexes and frees
-  // the language.
+  // Saves the user cache's changes (see SaveUserCacheChanges), closes the
+  // mutexes and frees the language.
   ~StorageManagerImpl() override;
 
   // Reads "DataPath" (one trailing backslash cut; values longer than 259
   // units are refused), loads "<DataPath>\<language>\data.00000" and builds
   // the transliterator over it. On success the new language replaces the
-  // previous one, whose user cache is saved first; the user cache (when
-  // enabled) and the macros are loaded and the updater flag is set; the
-  // results of those steps do not change the answer. Any failure before the
-  // replacement leaves everything as it was.
+  // previous one, whose user cache is saved first when it changed; the user
+  // cache (when enabled) and the macros are loaded and the updater flag is
+  // set; the results of those steps do not change the answer. Any failure
+  // before the replacement leaves everything as it was.
+  //
+  // When that data file is the one loaded already, it is not loaded again:
+  // the language stays, with the words it learned, and only the user's
+  // files are read again (the cache file merged as older words, so that
+  // what other processes saved meanwhile comes in; the macros replaced) and
+  // the updater flag set.
   bool Init(const std::string& language) override;
   // Nothing while no language is loaded. Creates the per-user data folder
   // when missing, then LoadMacrosFile of the macros file.
@@ -141,8 +158,13 @@ class StorageManagerImpl : public StorageManager {
   // already held; on an empty cache they enter in file order. An invalid
   // entry is skipped and logged as a warning (its first 40 UTF-16 units);
   // the others still load, and the answer is then false. An unreadable file
-  // changes nothing and gives false.
+  // changes nothing and gives false. A cache without changes of its own
+  // still has none afterwards: what it holds then is all in the file.
   bool LoadUserCacheFile(const std::wstring& path) override;
+  // SaveUserCache when the words changed since the last read or write of
+  // the file (the transliterator of a successful Init starts with none;
+  // one handed over with SetTransliterator counts as changed).
+  void SaveUserCacheChanges() override;
 
   // LoadUserCacheFile of the user-cache file, creating the per-user data
   // folder when missing. False when nothing was loaded.
@@ -173,9 +195,11 @@ class StorageManagerImpl : public StorageManager {
   // created, or a failed write (with its Win32 error code).
   //
   // It waits up to 5000 ms for the mutex, so it runs only where a pause is
-  // bearable: when the manager goes (module unload, the last core's end)
-  // and when Init replaces the language. It must never run on the
-  // keystroke path.
+  // bearable, and only through SaveUserCacheChanges: as an engine goes,
+  // when the manager goes (module unload, the last reference's end) and
+  // when Init replaces the language. It must never run on the keystroke
+  // path. A save that fails leaves the words counted as changed, so the
+  // next occasion tries again.
   void SaveUserCache();
   // Sets the updater's "dr" flag of the build language (see updater_flag.h).
   void MarkUpdaterDidRun();
@@ -183,6 +207,12 @@ class StorageManagerImpl : public StorageManager {
   // The two files' paths; empty when the per-user data folder is unknown.
   std::wstring MacrosFilePath() const;
   std::wstring UserCacheFilePath() const;
+
+  // How many times a language data file was loaded (tried, whatever the
+  // outcome) and the user-cache file written (tried), for the checks that
+  // engines come and go without either.
+  int language_loads() const { return language_loads_; }
+  int user_cache_writes() const { return user_cache_writes_; }
 
  private:
   StorageManagerImpl(const StoragePlaces& places,
@@ -197,12 +227,17 @@ class StorageManagerImpl : public StorageManager {
                                          std::vector<UserCacheEntry>* entries,
                                          size_t* skipped) const;
   // SaveUserCache's work once it is known that there is something to save.
-  void WriteUserCache();
+  // True when the file was written.
+  bool WriteUserCache();
   // Copies the damaged user-cache file at |path| to "<path>.bad" and logs
   // what happened.
   void KeepDamagedUserCacheFile(const std::wstring& path,
                                 bool too_large) const;
   bool UserCacheEnabled() const;
+  // Whether the held words changed since the file was last read or written.
+  bool UserCacheChanged() const;
+  // Records that the held words are now those of the file.
+  void MarkUserCacheSaved();
   // Creates the per-user data folder when it is missing: ERROR_SUCCESS when
   // it is there afterwards, else the reason.
   DWORD CreateUserDataFolder() const;
@@ -213,6 +248,15 @@ class StorageManagerImpl : public StorageManager {
   std::unique_ptr<MutexHolder> user_cache_mutex_;
   std::unique_ptr<MutexHolder> macros_mutex_;
   SettingsInterface* settings_ = nullptr;
+  // The data folder of the loaded language; empty without one, or when the
+  // transliterator was handed over with SetTransliterator.
+  std::string loaded_folder_;
+  // The transliterator's user-cache change count at the last read or write
+  // of the file; meaningful only while |cache_saved_known_|.
+  uint64_t saved_cache_changes_ = 0;
+  bool cache_saved_known_ = false;
+  int language_loads_ = 0;
+  int user_cache_writes_ = 0;
 };
 
 // The factory of the process's shared storage: a manager over the product's

@@ -469,11 +469,14 @@ TEST_F(StorageManagerTest, WordsTheLoaderRefusesAreNotSaved) {
 }
 
 TEST_F(StorageManagerTest, NewLanguageKeepsTheWordsLearnedBeforeIt) {
+  const std::string second = WideToUtf8(UniqueName(L"lang"));
+  ASSERT_TRUE(WriteLanguageFolder(data_path_, second));
   std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
   ime_t13n::Transliterator* first = manager->GetTransliterator();
   first->AddUserAccepted(L"kaa", kKaa, true);
-  ASSERT_TRUE(manager->Init(language_));
+  ASSERT_TRUE(manager->Init(second));
   ASSERT_NE(manager->GetTransliterator(), first);
+  EXPECT_EQ(manager->language_loads(), 2);
   EXPECT_EQ(manager->GetTransliterator()->LookupUserAccepted(L"kaa"), kKaa);
 
   // Handing over a transliterator replaces the language without saving.
@@ -481,6 +484,82 @@ TEST_F(StorageManagerTest, NewLanguageKeepsTheWordsLearnedBeforeIt) {
   EXPECT_EQ(manager->GetTransliterator(), nullptr);
   EXPECT_EQ(manager->GetSuggest(), nullptr);
   manager->LoadMacros();
+}
+
+// Every new engine asks for its language again: the one loaded stays, with
+// what it learned, and only the user's files are read again.
+TEST_F(StorageManagerTest, InitOfTheLoadedLanguageKeepsItAndRereadsTheUserFiles) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  ime_t13n::Transliterator* loaded = manager->GetTransliterator();
+  loaded->AddUserAccepted(L"khi", kKhi, true);
+  // Another process saves a word, the macros editor a macro.
+  WriteList(CachePath(), {L"kaa " + kKaa, L"taa \x0924\x093E"});
+  WriteList(MacrosPath(), {L"ty \x0927"});
+
+  ASSERT_TRUE(manager->Init(language_));
+  EXPECT_EQ(manager->GetTransliterator(), loaded);
+  EXPECT_EQ(manager->language_loads(), 1);
+  EXPECT_EQ(manager->user_cache_writes(), 0);
+  EXPECT_EQ(loaded->LookupUserAccepted(L"khi"), kKhi);
+  EXPECT_EQ(loaded->LookupUserAccepted(L"taa"), L"\x0924\x093E");
+  EXPECT_EQ(loaded->LookupMacro(L"ty"), L"\x0927");
+  // The word learned here is still to be written; the other process's
+  // word came in as older than the words held.
+  manager->SaveUserCacheChanges();
+  EXPECT_EQ(manager->user_cache_writes(), 1);
+  EXPECT_EQ(ReadList(CachePath()),
+            (List{L"taa \x0924\x093E", L"kaa " + kKaa, L"khi " + kKhi}));
+
+  // A new "DataPath" is another data file: loaded.
+  const std::wstring moved = temp_.path() + L"moved";
+  ::CreateDirectoryW(moved.c_str(), nullptr);
+  ASSERT_TRUE(WriteLanguageFolder(moved, language_));
+  data_key_.SetString(L"DataPath", moved);
+  ASSERT_TRUE(manager->Init(language_));
+  EXPECT_EQ(manager->language_loads(), 2);
+  EXPECT_EQ(manager->GetTransliterator()->LookupUserAccepted(L"khi"), kKhi);
+}
+
+// The file is written when the words changed since it was last read or
+// written, and only then: a manager that lives long writes nothing for
+// nothing, and never writes back words it merely read.
+TEST_F(StorageManagerTest, OnlyChangedWordsAreWritten) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  {
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    ime_t13n::Transliterator* t = manager->GetTransliterator();
+    manager->SaveUserCacheChanges();
+    // The choice the file holds already, made again.
+    t->AddUserAccepted(L"kaa", kKaa, true);
+    manager->SaveUserCacheChanges();
+    EXPECT_EQ(manager->user_cache_writes(), 0);
+
+    t->AddUserAccepted(L"khi", kKhi, true);
+    manager->SaveUserCacheChanges();
+    EXPECT_EQ(manager->user_cache_writes(), 1);
+    EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
+    manager->SaveUserCacheChanges();
+    EXPECT_EQ(manager->user_cache_writes(), 1);
+
+    // A save that fails keeps the words to be written at the next one.
+    t->AddUserAccepted(L"kya", kKya, true);
+    ASSERT_TRUE(::SetFileAttributesW(CachePath().c_str(),
+                                     FILE_ATTRIBUTE_READONLY));
+    manager->SaveUserCacheChanges();
+    EXPECT_EQ(manager->user_cache_writes(), 2);
+    ASSERT_TRUE(::SetFileAttributesW(CachePath().c_str(),
+                                     FILE_ATTRIBUTE_NORMAL));
+    manager->SaveUserCacheChanges();
+    EXPECT_EQ(manager->user_cache_writes(), 3);
+    EXPECT_EQ(ReadList(CachePath()),
+              (List{L"kaa " + kKaa, L"khi " + kKhi, L"kya " + kKya}));
+
+    // Another process replaces the file; nothing new here: the manager
+    // goes without writing over it.
+    WriteList(CachePath(), {L"taa \x0924"});
+  }
+  EXPECT_EQ(ReadList(CachePath()), List{L"taa \x0924"});
 }
 
 TEST_F(StorageManagerTest, WithoutItsMutexAFileIsNeitherReadNorWritten) {

@@ -67,6 +67,10 @@ CoreInterfaceImpl::CoreInterfaceImpl(
 CoreInterfaceImpl::~CoreInterfaceImpl() {
   registry_->Remove(frontend_);
   master_.reset();
+  // The storage may live on long after this engine (the text service and
+  // IMM32 hold it between engines): what was learned is written now, not
+  // left to the end of the process.
+  storage_manager_->SaveUserCacheChanges();
   places_.storage->Release();
   places_.registry->Release();
 }

@@ -48,9 +48,9 @@ class CoreInterfaceImpl : public ime_shared::CoreInterface {
                                    const HandlerMaker& maker,
                                    const CorePlaces& places);
 
-  // Unregisters the master, deletes it with its handlers, then gives back
-  // the storage reference (the last one deletes the storage manager, saving
-  // the user cache) and the registry reference.
+  // Unregisters the master, deletes it with its handlers, saves the user
+  // cache when its words changed, then gives back the storage reference
+  // (the last one deletes the storage manager) and the registry reference.
   ~CoreInterfaceImpl() override;
 
   bool Execute(const ime_shared::CommandInterface& command) override;
