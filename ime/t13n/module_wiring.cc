@@ -1,5 +1,7 @@
 #include "ime/t13n/module_wiring.h"
 
+#include <memory>
+
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/frontend/ui_manager_interface.h"
 #include "ime/shared/imm/context_map.h"
@@ -18,6 +20,13 @@ ime_shared::EngineInterface* MakeEngine(ime_shared::ContextInterface* context) {
   return CreateT13nEngine(context);
 }
 
+// What a thread that activates the text service holds until it is
+// deactivated: the process's storage.
+std::unique_ptr<ime_shared::tsf::ActivationHoldInterface> HoldStorage() {
+  return std::unique_ptr<ime_shared::tsf::ActivationHoldInterface>(
+      new StorageHold);
+}
+
 // The UI manager of a new IME UI window; null (the window is then refused)
 // when the product is not installed.
 ime_shared::UIManagerInterface* MakeUIManager(HWND window) {
@@ -34,7 +43,8 @@ ime_shared::UIManagerInterface* MakeTextServiceUIManager() {
 void InstallModuleFactories() {
   ime_shared::imm::SetEngineFactory(&MakeEngine);
   ime_shared::imm::ImeUIWindow::SetUIManagerFactory(&MakeUIManager);
-  ime_shared::tsf::SetTextServiceFactories({&MakeEngine, &MakeTextServiceUIManager});
+  ime_shared::tsf::SetTextServiceFactories(
+      {&MakeEngine, &MakeTextServiceUIManager, &HoldStorage});
 }
 
 void UnloadModule(bool process_terminating) {

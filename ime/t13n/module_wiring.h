@@ -8,8 +8,11 @@
 namespace ime_t13n {
 
 // Gives ImeSelect and the text service's contexts the transliteration
-// engine's factory (CreateT13nEngine), and the IME UI window and the text
-// service's threads the UI manager's factory.
+// engine's factory (CreateT13nEngine), the IME UI window and the text
+// service's threads the UI manager's factory, and the text service's
+// threads a hold on the process's storage (StorageHold) for as long as they
+// are active, so that the language stays loaded from one focus change to
+// the next.
 void InstallModuleFactories();
 
 // The module's unload, in this order: the factories are taken back (nothing

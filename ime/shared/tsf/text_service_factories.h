@@ -1,11 +1,12 @@
 // What the text service makes through the module: the engine of a newly
-// bound context and the UI manager of an activated thread. The TSF layer
-// knows only these seams; the module installs the transliteration engine's
-// and UI manager's factories at load (tests install their own).
+// bound context, the UI manager of an activated thread and what the thread
+// holds while it is active. The TSF layer knows only these seams; the module
+// installs its factories at load (tests install their own).
 #ifndef IME_SHARED_TSF_TEXT_SERVICE_FACTORIES_H_
 #define IME_SHARED_TSF_TEXT_SERVICE_FACTORIES_H_
 
 #include <functional>
+#include <memory>
 
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/frontend/ui_manager_interface.h"
@@ -19,9 +20,23 @@ using EngineFactory = std::function<EngineInterface*(ContextInterface* context)>
 // A new UI manager without an owner window (owned by the caller), or null.
 using UIManagerFactory = std::function<UIManagerInterface*()>;
 
+// What an activated thread keeps from its activation to its deactivation,
+// across every focus change; deleting it lets go. The module's holds the
+// process's storage, so that the language stays loaded while the engines
+// of one document after another come and go.
+class ActivationHoldInterface {
+ public:
+  virtual ~ActivationHoldInterface() = default;
+};
+// A new hold for a thread being activated; null holds nothing.
+using ActivationHoldFactory =
+    std::function<std::unique_ptr<ActivationHoldInterface>()>;
+
 struct TextServiceFactories {
   EngineFactory engine;
   UIManagerFactory ui_manager;
+  // Empty: the thread holds nothing.
+  ActivationHoldFactory activation_hold;
 };
 
 // The factories the next activated text service uses (a thread manager

@@ -1,13 +1,17 @@
 // The text service as TSF drives it: activation makes the thread's state,
 // every focus change rebinds the context with a new engine, deactivation
-// and failed activations leave nothing behind; and, with the real engine
-// and UI manager, the input method's own candidate window stands at the
-// composition when the host leaves the list to it.
+// and failed activations leave nothing behind; with the real engine, the
+// language stays loaded from one focus change to the next and what is
+// learned reaches the user cache; and, with the real UI manager, the input
+// method's own candidate window stands at the composition when the host
+// leaves the list to it.
 #include "ime/shared/tsf/text_service.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -215,6 +219,148 @@ TEST_F(TextServiceTest, FailedActivationsAreUndoneAndTheServiceProvidesTheAttrib
   EXPECT_FALSE(other);
   EXPECT_EQ(service->GetDisplayAttributeInfo(DisplayAttribute::Guid(), info.Receive()), S_OK);
   EXPECT_TRUE(info);
+}
+
+// The product's engines over the Hindi data file and the product's hold on
+// the process's storage while a thread is active.
+class TextServiceStorageTest : public ::testing::Test {
+ protected:
+  TextServiceStorageTest() : world_(Utf8ToWide(KELVANE_BUILT_DATA_DIR)) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    SetTextServiceFactories({world_.Factory(),
+                             []() -> UIManagerInterface* { return new RecordingUIManager(); },
+                             HindiEngineWorld::Hold()});
+  }
+  ~TextServiceStorageTest() override {
+    SetTextServiceFactories({});
+    ::CoUninitialize();
+  }
+
+  bool InUserCache(const std::wstring& entry) const {
+    const std::vector<std::wstring> entries = world_.UserCacheEntries();
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+  }
+
+  // Types |word| into the focused document and chooses its second
+  // candidate, as a click in the candidate list does: the choice is
+  // learned. The chosen word.
+  static std::wstring ChooseSecond(TextService* service, FakeContext* document,
+                                   const std::wstring& word) {
+    HostKeyboard(document).Type(word);
+    EngineInterface* engine = service->thread_manager()->context()->GetEngine();
+    if (engine == nullptr || engine->CandidateCount() < 2) return L"<no second candidate>";
+    const std::wstring chosen = engine->CandidateAt(1);
+    engine->SelectCandidate(1, true);
+    return chosen;
+  }
+
+  HindiEngineWorld world_;
+};
+
+// Every click into another field is a focus change, with a new engine: the
+// language data stays loaded, and the user cache is written only when a
+// word was learned since the last write.
+TEST_F(TextServiceStorageTest, FocusChangesKeepTheLanguageAndWriteOnlyWhatWasLearned) {
+  ComPtr<FakeThreadMgr> thread_manager = MakeComObject<FakeThreadMgr>();
+  Document first;
+  Document second;
+  // A document without a context of its own (a window that takes no text).
+  ComPtr<FakeDocumentMgr> empty = MakeComObject<FakeDocumentMgr>();
+  thread_manager->SetFocus(first.manager.Get());
+  ComPtr<TextService> service = MakeComObject<TextService>();
+  ASSERT_EQ(service->Activate(thread_manager.Get(), kClient), S_OK);
+  StorageManagerImpl* storage = HindiEngineWorld::Storage();
+  ASSERT_NE(storage, nullptr);
+  ASSERT_NE(storage->GetTransliterator(), nullptr);
+
+  const std::vector<ITfDocumentMgr*> moves = {second.manager.Get(), nullptr, first.manager.Get(),
+                                              empty.Get(), second.manager.Get()};
+  for (ITfDocumentMgr* focus : moves) {
+    thread_manager->ChangeFocus(focus);
+    ASSERT_EQ(HindiEngineWorld::Storage(), storage);
+  }
+  EXPECT_TRUE(service->thread_manager()->context()->IsBound());
+  EXPECT_EQ(storage->language_loads(), 1);
+  EXPECT_EQ(storage->user_cache_writes(), 0);
+
+  const std::wstring chosen = ChooseSecond(service.Get(), second.context.Get(), L"kal");
+  EXPECT_EQ(second.context->text(), chosen);
+  EXPECT_FALSE(InUserCache(L"kal " + chosen));
+  thread_manager->ChangeFocus(first.manager.Get());
+  EXPECT_EQ(storage->user_cache_writes(), 1);
+  EXPECT_TRUE(InUserCache(L"kal " + chosen));
+  // The next engine offers the choice first; moving on writes nothing more.
+  HostKeyboard(first.context.Get()).Type(L"kal");
+  EngineInterface* engine = service->thread_manager()->context()->GetEngine();
+  ASSERT_GE(engine->CandidateCount(), 1);
+  EXPECT_EQ(engine->CandidateAt(0), chosen);
+  engine->EndComposition(false);
+  thread_manager->ChangeFocus(second.manager.Get());
+  thread_manager->ChangeFocus(empty.Get());
+  EXPECT_EQ(storage->user_cache_writes(), 1);
+  EXPECT_EQ(storage->language_loads(), 1);
+
+  // Deactivation lets go of the last hold: the word learned since is
+  // written and the storage freed.
+  thread_manager->ChangeFocus(first.manager.Get());
+  const std::wstring later = ChooseSecond(service.Get(), first.context.Get(), L"nam");
+  EXPECT_EQ(service->Deactivate(), S_OK);
+  EXPECT_EQ(HindiEngineWorld::Storage(), nullptr);
+  EXPECT_TRUE(InUserCache(L"nam " + later));
+}
+
+// Each GUI thread activates its own text service; the process has one
+// storage manager, freed when the last thread is deactivated.
+TEST_F(TextServiceStorageTest, TwoThreadsShareOneStorageUntilTheLastDeactivation) {
+  ComPtr<FakeThreadMgr> thread_manager = MakeComObject<FakeThreadMgr>();
+  Document document;
+  thread_manager->SetFocus(document.manager.Get());
+  ComPtr<TextService> service = MakeComObject<TextService>();
+  ASSERT_EQ(service->Activate(thread_manager.Get(), kClient), S_OK);
+  StorageManagerImpl* storage = HindiEngineWorld::Storage();
+  ASSERT_NE(storage, nullptr);
+
+  base::ScopedHandle activated(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  base::ScopedHandle deactivate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  StorageManagerImpl* seen_there = nullptr;
+  StorageManagerImpl* seen_after = nullptr;
+  int loads_after = 0;
+  bool bound_there = false;
+  std::thread other([&]() {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+      ComPtr<FakeThreadMgr> other_manager = MakeComObject<FakeThreadMgr>();
+      Document other_document;
+      other_manager->SetFocus(other_document.manager.Get());
+      ComPtr<TextService> other_service = MakeComObject<TextService>();
+      if (SUCCEEDED(other_service->Activate(other_manager.Get(), kClient))) {
+        bound_there = other_service->thread_manager()->context()->IsBound();
+        seen_there = HindiEngineWorld::Storage();
+        ::SetEvent(activated.Get());
+        // Once the first thread was deactivated: focus changes of its own.
+        ::WaitForSingleObject(deactivate.Get(), 30000);
+        other_manager->ChangeFocus(nullptr);
+        other_manager->ChangeFocus(other_document.manager.Get());
+        seen_after = HindiEngineWorld::Storage();
+        if (seen_after != nullptr) loads_after = seen_after->language_loads();
+        other_service->Deactivate();
+      }
+    }
+    ::SetEvent(activated.Get());
+    ::CoUninitialize();
+  });
+  EXPECT_EQ(::WaitForSingleObject(activated.Get(), 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(bound_there);
+  EXPECT_EQ(seen_there, storage);
+
+  EXPECT_EQ(service->Deactivate(), S_OK);
+  EXPECT_EQ(HindiEngineWorld::Storage(), storage);
+  ::SetEvent(deactivate.Get());
+  other.join();
+  // The same manager all along, which loaded the language once.
+  EXPECT_EQ(seen_after, storage);
+  EXPECT_EQ(loads_after, 1);
+  EXPECT_EQ(HindiEngineWorld::Storage(), nullptr);
 }
 
 // The real UI manager over the real engine, on the display: the candidate

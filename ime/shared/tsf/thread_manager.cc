@@ -25,6 +25,9 @@ HRESULT ThreadManager::Init(ITfThreadMgr* thread_manager, TfClientId client_id) 
     if (!context_) return E_OUTOFMEMORY;
     if (factories_.ui_manager) ui_manager_.reset(factories_.ui_manager());
     if (!ui_manager_) return E_FAIL;
+    // Before the first engine: what the engines share is made once for the
+    // thread's whole activation, not once per focused document.
+    if (factories_.activation_hold) activation_hold_ = factories_.activation_hold();
     // Unbound (S_OK) when no document has the focus yet; any other failure
     // leaves the context half bound until the next focus change.
     context_->Initialize(thread_manager_.Get(), client_id_, ui_manager_.get());
@@ -42,6 +45,9 @@ void ThreadManager::Uninit() {
     thread_manager_.Reset();
     ui_manager_.reset();
     client_id_ = 0;
+    // Last, with every engine gone: letting go frees what they shared (the
+    // user cache saved) unless another thread still holds it.
+    activation_hold_.reset();
     return S_OK;
   });
   if (FAILED(result)) KELVANE_LOG(LOG_ERROR) << "deactivating the text service failed";

@@ -1,8 +1,9 @@
 // The text service's state for one activated GUI thread: the thread's TSF
-// thread manager, the UI manager of the input method's own windows, and the
-// one Context, which follows the keyboard focus from document to document
-// (every focus change unbinds it and binds it to the newly focused
-// document, with a new engine).
+// thread manager, the UI manager of the input method's own windows, the
+// module's activation hold, and the one Context, which follows the keyboard
+// focus from document to document (every focus change unbinds it and binds
+// it to the newly focused document, with a new engine; the hold keeps what
+// the engines share alive in between).
 #ifndef IME_SHARED_TSF_THREAD_MANAGER_H_
 #define IME_SHARED_TSF_THREAD_MANAGER_H_
 
@@ -28,12 +29,14 @@ class ThreadManager : public base::ComObject<ITfThreadMgrEventSink>,
   ~ThreadManager() override;
 
   // Keeps |thread_manager| and |client_id|, advises the event sink, makes
-  // the Context and the UI manager, and binds the Context to the focused
-  // document. E_FAIL without a UI manager, E_OUTOFMEMORY, or the advise's
-  // error; whatever was made stays for Uninit.
+  // the Context and the UI manager, takes the activation hold and binds the
+  // Context to the focused document. E_FAIL without a UI manager,
+  // E_OUTOFMEMORY, or the advise's error; whatever was made stays for
+  // Uninit.
   HRESULT Init(ITfThreadMgr* thread_manager, TfClientId client_id);
   // Unbinds and releases the Context, unadvises, releases the thread
-  // manager and deletes the UI manager. Safe after a failed Init.
+  // manager, deletes the UI manager and, last, lets go of the hold. Safe
+  // after a failed Init.
   void Uninit();
 
   Context* context() const { return context_.Get(); }
@@ -53,6 +56,7 @@ class ThreadManager : public base::ComObject<ITfThreadMgrEventSink>,
   TfClientId client_id_ = 0;
   base::ComPtr<Context> context_;
   std::unique_ptr<UIManagerInterface> ui_manager_;
+  std::unique_ptr<ActivationHoldInterface> activation_hold_;
 };
 
 }  // namespace tsf

@@ -18,8 +18,10 @@
 #include "ime/shared/base/com_ptr.h"
 #include "ime/shared/base/tsf_declarations.h"
 #include "ime/shared/frontend/shared_storage.h"
+#include "ime/shared/scoped_mutex_lock.h"
 #include "ime/shared/settings_table.h"
 #include "ime/shared/storage/storage_manager.h"
+#include "ime/shared/string_list_file.h"
 #include "ime/shared/testing/child_process.h"
 #include "ime/shared/testing/fake_settings.h"
 #include "ime/shared/testing/scratch_registry_key.h"
@@ -67,6 +69,28 @@ class HindiEngineWorld {
     return [this](ContextInterface* context) -> EngineInterface* {
       return ime_t13n::CreateT13nEngine(context, environment_);
     };
+  }
+  // The product's hold of an activated thread: the process's storage.
+  static ActivationHoldFactory Hold() {
+    return []() -> std::unique_ptr<ActivationHoldInterface> {
+      return std::unique_ptr<ActivationHoldInterface>(new ime_t13n::StorageHold);
+    };
+  }
+
+  // The process's storage manager, made with the world's places; null
+  // while nothing holds it.
+  static StorageManagerImpl* Storage() {
+    return static_cast<StorageManagerImpl*>(ime_t13n::ProcessSharedStorage().current());
+  }
+  // The entries of the world's user-cache file (none when it does not
+  // read).
+  std::vector<std::wstring> UserCacheEntries() const {
+    std::vector<std::wstring> entries;
+    std::unique_ptr<MutexHolder> mutex(
+        MutexHolder::CreateNamed(places_.user_cache_mutex_name.c_str()));
+    ReadStringList(places_.user_data_folder + L"\\" + kUserCacheFileName, mutex.get(), 5000,
+                   &entries, kStringListMaxFileSize);
+    return entries;
   }
 
   ime_testing::FakeSettings settings;

@@ -42,6 +42,13 @@ ime_shared::SharedExclusiveLock& ProcessDispatchGate() {
   return *g_dispatch_gate;
 }
 
+StorageHold::StorageHold()
+    : holds_(g_shared_storage && g_shared_storage->Acquire() != nullptr) {}
+
+StorageHold::~StorageHold() {
+  if (holds_ && g_shared_storage) g_shared_storage->Release();
+}
+
 void TearDownProcessObjects() {
   if (!g_module_registry) return;
   g_dispatch_gate.reset();

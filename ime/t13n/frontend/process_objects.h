@@ -4,6 +4,8 @@
 #ifndef IME_T13N_FRONTEND_PROCESS_OBJECTS_H_
 #define IME_T13N_FRONTEND_PROCESS_OBJECTS_H_
 
+#include "ime/shared/tsf/text_service_factories.h"
+
 namespace ime_shared {
 class SharedExclusiveLock;
 class SharedModuleRegistry;
@@ -18,6 +20,25 @@ ime_shared::SharedModuleRegistry& ProcessModuleRegistry();
 // Its factory is CreateStorageManager.
 ime_shared::SharedStorage& ProcessSharedStorage();
 ime_shared::SharedExclusiveLock& ProcessDispatchGate();
+
+// A reference to the process's shared storage for as long as it lives (none
+// when the storage cannot be had), so that the loaded language outlives the
+// engines that come and go: the text service keeps one per activated
+// thread. Letting go after the process objects were torn down does nothing
+// (the teardown deleted the storage already).
+class StorageHold : public ime_shared::tsf::ActivationHoldInterface {
+ public:
+  StorageHold();
+  ~StorageHold() override;
+  StorageHold(const StorageHold&) = delete;
+  StorageHold& operator=(const StorageHold&) = delete;
+
+  // Whether a reference was taken.
+  bool holds() const { return holds_; }
+
+ private:
+  bool holds_;
+};
 
 // Tears the objects down in the reverse order of their making, with the
 // settings store between them: the dispatch gate; the shared storage (a
