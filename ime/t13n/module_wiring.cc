@@ -1,6 +1,7 @@
 #include "ime/t13n/module_wiring.h"
 
 #include <memory>
+#include <mutex>
 
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/frontend/ui_manager_interface.h"
@@ -16,8 +17,45 @@ namespace ime_t13n {
 
 namespace {
 
+// IMM32 has no activation to hang a hold on, and an application that makes
+// an input context per window deselects one context before it selects the
+// next: the first engine made for IMM32 takes a hold on the process's
+// storage that lasts until the module unloads, so the language is loaded
+// once, not at every such change. What is learned is still saved as each
+// engine goes.
+struct ImmStorageHold {
+  std::mutex lock;
+  std::unique_ptr<StorageHold> hold;
+};
+
+ImmStorageHold& ImmHold() {
+  static ImmStorageHold imm_hold;
+  return imm_hold;
+}
+
+// Let go outside the lock: the last reference saves the user cache.
+void ReleaseImmHold() {
+  std::unique_ptr<StorageHold> hold;
+  {
+    std::lock_guard<std::mutex> lock(ImmHold().lock);
+    hold.swap(ImmHold().hold);
+  }
+}
+
 ime_shared::EngineInterface* MakeEngine(ime_shared::ContextInterface* context) {
   return CreateT13nEngine(context);
+}
+
+ime_shared::EngineInterface* MakeImmEngine(
+    ime_shared::ContextInterface* context) {
+  ime_shared::EngineInterface* engine = CreateT13nEngine(context);
+  if (engine != nullptr) {
+    std::lock_guard<std::mutex> lock(ImmHold().lock);
+    if (!ImmHold().hold || !ImmHold().hold->holds()) {
+      ImmHold().hold.reset(new StorageHold);
+    }
+  }
+  return engine;
 }
 
 // What a thread that activates the text service holds until it is
@@ -41,7 +79,7 @@ ime_shared::UIManagerInterface* MakeTextServiceUIManager() {
 }  // namespace
 
 void InstallModuleFactories() {
-  ime_shared::imm::SetEngineFactory(&MakeEngine);
+  ime_shared::imm::SetEngineFactory(&MakeImmEngine);
   ime_shared::imm::ImeUIWindow::SetUIManagerFactory(&MakeUIManager);
   ime_shared::tsf::SetTextServiceFactories(
       {&MakeEngine, &MakeTextServiceUIManager, &HoldStorage});
@@ -55,6 +93,8 @@ void UnloadModule(bool process_terminating) {
     ime_shared::imm::ImeUIWindow::DetachAllUIManagers();
   }
   ime_shared::imm::ContextMap::Instance().Destroy();
+  // After the last IMM32 engine, before the storage's own teardown.
+  ReleaseImmHold();
   TearDownProcessObjects();
 }
 

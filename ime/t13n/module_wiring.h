@@ -11,15 +11,16 @@ namespace ime_t13n {
 // engine's factory (CreateT13nEngine), the IME UI window and the text
 // service's threads the UI manager's factory, and the text service's
 // threads a hold on the process's storage (StorageHold) for as long as they
-// are active, so that the language stays loaded from one focus change to
-// the next.
+// are active. IMM32's first engine takes a hold of its own that lasts until
+// the unload: either way the language stays loaded from one engine to the
+// next.
 void InstallModuleFactories();
 
 // The module's unload, in this order: the factories are taken back (nothing
 // new is made); the UI managers of live IME UI windows let go of their
 // contexts (not when the process is ending: their windows may be gone);
-// every input context is deleted with its engine; then the start-up objects
-// are torn down (TearDownProcessObjects: dispatch gate, shared storage with
+// every input context is deleted with its engine; IMM32's storage hold is
+// given back; then the start-up objects are torn down (TearDownProcessObjects: dispatch gate, shared storage with
 // the user cache saved, settings store, module registry).
 void UnloadModule(bool process_terminating);
 

@@ -23,9 +23,9 @@ ime_shared::SharedExclusiveLock& ProcessDispatchGate();
 
 // A reference to the process's shared storage for as long as it lives (none
 // when the storage cannot be had), so that the loaded language outlives the
-// engines that come and go: the text service keeps one per activated
-// thread. Letting go after the process objects were torn down does nothing
-// (the teardown deleted the storage already).
+// engines that come and go: the text service keeps one per activated thread,
+// IMM32 one from its first engine on. Letting go after the process objects
+// were torn down does nothing (the teardown deleted the storage already).
 class StorageHold : public ime_shared::tsf::ActivationHoldInterface {
  public:
   StorageHold();
