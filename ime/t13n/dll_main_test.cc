@@ -3,7 +3,8 @@
 // with the build's Hindi language data: what it exports and carries, what
 // ImeInquire registers and an unload takes back, the escape and
 // notification rows, typing and committing a word, messages that do not fit
-// the system's list, and the COM exports.
+// the system's list, the order of the composition messages through a random
+// stream of keys, and the COM exports.
 //
 // The module reads the product's machine-wide values ("DataPath",
 // "InstalledVersion"), so every case holds the ctest lock of those values
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/child_process.h"
 #include "ime/shared/testing/scratch_registry_key.h"
+#include "ime/shared/testing/stress_seed.h"
 #include "ime/t13n/imm_host/module_driver.h"
 
 namespace ime_t13n {
@@ -384,6 +387,130 @@ TEST_F(BuiltModuleTest, F12TurnsTransliterationOffAndOn) {
   EXPECT_EQ(context->Conversion(), static_cast<DWORD>(IME_CMODE_NATIVE));
   EXPECT_TRUE(context->Press('A').eaten);
   EXPECT_EQ(context->CompositionString(GCS_COMPSTR), L"a");
+}
+
+// Follows the composition by its messages as an application does: a start
+// opens it, changes come while it is open, an end closes it.
+class CompositionFollower {
+ public:
+  // False (with |problem| set) for a message out of order.
+  bool Follow(const Message& message, std::string* problem) {
+    switch (message.message) {
+      case WM_IME_STARTCOMPOSITION:
+        if (open_) *problem = "a second start";
+        open_ = true;
+        break;
+      case WM_IME_COMPOSITION:
+        if (!open_) *problem = "a change outside a composition";
+        break;
+      case WM_IME_ENDCOMPOSITION:
+        if (!open_) *problem = "an end without a start";
+        open_ = false;
+        break;
+      default:
+        break;
+    }
+    return problem->empty();
+  }
+  bool open() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+TEST_F(BuiltModuleTest, RandomKeysKeepEveryCompositionBetweenItsStartAndEnd) {
+  constexpr int kEvents = 12000;
+  const uint32_t seed = ime_testing::StressSeed();
+  std::mt19937 random(seed);
+  auto pick = [&random](int n) {
+    return static_cast<int>(random() % static_cast<uint32_t>(n));
+  };
+  DrivenContext* context = Select();
+  static const char kLetters[] = "kamartiyhoeunsd";
+  static const UINT kEditing[] = {VK_BACK, VK_DELETE, VK_LEFT, VK_RIGHT,
+                                  VK_HOME, VK_END,    VK_UP,   VK_DOWN,
+                                  VK_TAB,  VK_PRIOR,  VK_NEXT};
+  // Holds |modifier| down for one press of |key|.
+  auto chord = [context](UINT modifier, UINT key) {
+    context->SetModifier(modifier, true);
+    KeyResult result = context->Press(key);
+    context->SetModifier(modifier, false);
+    return result;
+  };
+  CompositionFollower follower;
+  size_t window_seen = 0;
+  for (int n = 0; n < kEvents; ++n) {
+    std::string what;
+    KeyResult key;
+    switch (pick(16)) {
+      case 0: case 1: case 2: case 3: case 4: case 5: {
+        const char c = kLetters[pick(sizeof(kLetters) - 1)];
+        what = std::string("letter ") + c;
+        const UINT vk = static_cast<UINT>(c - 'a' + 'A');
+        key = pick(6) == 0 ? chord(VK_SHIFT, vk) : context->Press(vk);
+        break;
+      }
+      case 6:
+        what = "digit";
+        key = context->Press('1' + pick(9));
+        break;
+      case 7: {
+        const UINT vk = kEditing[pick(sizeof(kEditing) / sizeof(kEditing[0]))];
+        what = "editing key " + std::to_string(vk);
+        key = context->Press(vk);
+        break;
+      }
+      case 8:
+        what = pick(2) == 0 ? "space" : "enter";
+        key = context->Press(what == "space" ? VK_SPACE : VK_RETURN);
+        break;
+      case 9:
+        what = "punctuation";
+        key = context->Press(pick(2) == 0 ? VK_OEM_PERIOD : VK_OEM_COMMA);
+        break;
+      case 10:
+        what = "escape";
+        key = context->Press(VK_ESCAPE);
+        break;
+      case 11:
+        what = "F12";
+        key = context->Press(VK_F12);
+        break;
+      case 12:
+        what = "ctrl+G";
+        key = chord(VK_CONTROL, 'G');
+        break;
+      case 13:
+        what = "ctrl+K";
+        key = chord(VK_CONTROL, 'K');
+        break;
+      case 14:
+        what = "a lone key release";
+        key = context->Key('A' + pick(26), false);
+        break;
+      default: {
+        const bool complete = pick(2) == 0;
+        what = complete ? "NotifyIME complete" : "NotifyIME cancel";
+        exports().NotifyIME(himc_, NI_COMPOSITIONSTR,
+                            complete ? CPS_COMPLETE : CPS_CANCEL, 0);
+        break;
+      }
+    }
+    const std::string where = " at event " + std::to_string(n) + " (" +
+                              what + "), seed " + std::to_string(seed);
+    // What reached the window (sent during the key, or by NotifyIME) came
+    // before what the key's own list carries.
+    std::vector<Message> stream(received_.messages.begin() + window_seen,
+                                received_.messages.end());
+    window_seen = received_.messages.size();
+    stream.insert(stream.end(), key.messages.begin(), key.messages.end());
+    for (const Message& message : stream) {
+      std::string problem;
+      ASSERT_TRUE(follower.Follow(message, &problem)) << problem << where;
+    }
+    ASSERT_EQ(follower.open(), !context->CompositionString(GCS_COMPSTR).empty())
+        << "the composition shown and its messages differ" << where;
+  }
 }
 
 TEST_F(BuiltModuleTest, ComExportsServeNoUnknownClassAndRegisterNothing) {

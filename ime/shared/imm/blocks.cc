@@ -65,10 +65,6 @@ void InitCandidateBlock(void* block) {
   }
 }
 
-bool CompositionIsEmpty(const void* block) {
-  return static_cast<const COMPOSITIONSTRING*>(block)->dwCompStrLen == 0;
-}
-
 void WriteComposition(void* block, const std::wstring& composition,
                       int32_t caret, const std::wstring& result) {
   auto* header = static_cast<COMPOSITIONSTRING*>(block);

@@ -71,9 +71,6 @@ void InitCompositionBlock(void* block);
 // info header and the list header (no candidates, page size 10).
 void InitCandidateBlock(void* block);
 
-// Whether the block holds no composition string.
-bool CompositionIsEmpty(const void* block);
-
 // Writes the composition (with its caret, kept within the stored text) and
 // the result into the block, each cut to kMaxStringLength characters.
 void WriteComposition(void* block, const std::wstring& composition,

@@ -20,8 +20,8 @@ const wchar_t* StringAt(const std::vector<uint8_t>& block, size_t offset) {
 TEST(BlocksTest, FreshBlocksHoldNothing) {
   std::vector<uint8_t> composition(kCompositionBlockSize, 0xEE);
   InitCompositionBlock(composition.data());
-  EXPECT_TRUE(CompositionIsEmpty(composition.data()));
   auto* header = reinterpret_cast<COMPOSITIONSTRING*>(composition.data());
+  EXPECT_EQ(header->dwCompStrLen, 0u);
   EXPECT_EQ(header->dwSize, kCompositionBlockSize);
   EXPECT_EQ(header->dwCompStrOffset, header->dwCompReadStrOffset);
   EXPECT_EQ(header->dwCompClauseLen, 0u) << "no clause information published";
@@ -48,9 +48,9 @@ TEST(BlocksTest, WritingKeepsEveryCountWithinWhatWasStored) {
   WriteComposition(composition.data(), L"ab", 9, L"");
   auto* header = reinterpret_cast<COMPOSITIONSTRING*>(composition.data());
   EXPECT_EQ(header->dwCursorPos, 2u);
-  EXPECT_FALSE(CompositionIsEmpty(composition.data()));
+  EXPECT_EQ(header->dwCompStrLen, 2u);
   WriteComposition(composition.data(), L"", 0, L"xyz");
-  EXPECT_TRUE(CompositionIsEmpty(composition.data()));
+  EXPECT_EQ(header->dwCompStrLen, 0u);
   EXPECT_STREQ(StringAt(composition, kCompositionStringOffset), L"");
   EXPECT_STREQ(StringAt(composition, kResultStringOffset), L"xyz");
 

@@ -329,12 +329,7 @@ class ContextT : public ContextInterface {
     if ((flags & kUpdateCompositionAndResult) != 0) {
       const std::wstring& text = engine_->GetComposition();
       const std::wstring& result = engine_->GetResult();
-      if (CompositionIsEmpty(composition.get()) && !text.empty()) {
-        queue_->Push(WM_IME_STARTCOMPOSITION, 0, 0);
-      }
-      queue_->Push(WM_IME_COMPOSITION, 0,
-                   result.empty() ? kCompositionChanged : kResultCommitted);
-      if (text.empty()) queue_->Push(WM_IME_ENDCOMPOSITION, 0, 0);
+      QueueCompositionMessages(!text.empty(), !result.empty());
       WriteComposition(composition.get(), text, engine_->GetCaret(), result);
     }
 
@@ -358,6 +353,25 @@ class ContextT : public ContextInterface {
     queue_->Push(WM_IME_NOTIFY, IMN_PRIVATE, static_cast<LPARAM>(flags));
     queue_->Flush();
     return true;
+  }
+
+  // Applications follow the composition by these messages: an end comes
+  // only after a start, a change only between them. A result with nothing
+  // composed before opens and closes a pair of its own; an update that
+  // finds nothing composed before or now (transliteration turned off, a
+  // cancel with nothing typed) sends none.
+  void QueueCompositionMessages(bool composing, bool committed) {
+    if (!composition_open_ && (composing || committed)) {
+      queue_->Push(WM_IME_STARTCOMPOSITION, 0, 0);
+      composition_open_ = true;
+    }
+    if (!composition_open_) return;
+    queue_->Push(WM_IME_COMPOSITION, 0,
+                 committed ? kResultCommitted : kCompositionChanged);
+    if (!composing) {
+      queue_->Push(WM_IME_ENDCOMPOSITION, 0, 0);
+      composition_open_ = false;
+    }
   }
 
   bool CandidateFormRect(const INPUTCONTEXT& context, RECT* out) {
@@ -428,6 +442,8 @@ class ContextT : public ContextInterface {
   EngineInterface* engine_ = nullptr;
   MessageQueue* queue_;
   bool flags_[kFlagCount] = {false, false, false, false};
+  // A WM_IME_STARTCOMPOSITION went out and its WM_IME_ENDCOMPOSITION not yet.
+  bool composition_open_ = false;
   UIManagerFinder* finder_ = nullptr;
 };
 

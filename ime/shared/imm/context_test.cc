@@ -265,6 +265,42 @@ TEST_F(ContextTest, MessageOrdersThroughATypedWord) {
   EXPECT_TRUE(imm_.conversion_sets.empty());
 }
 
+// An application follows the composition by its start and end: every end
+// closes a start, and changes come only in between.
+TEST_F(ContextTest, CompositionMessagesComeInPairs) {
+  ASSERT_TRUE(Attach());
+  // Transliteration turned off with nothing composed: the engine reports
+  // an empty composition, but there is nothing to change or end.
+  engine_->Show(L"", 0, {}, L"", 0x1F);
+  EXPECT_EQ(TakeGenerated(), (Messages{Private(0x1F)}));
+  engine_->Show(L"", 0, {});
+  EXPECT_EQ(TakeGenerated(), (Messages{Private(0x0F)}));
+
+  // A result with nothing composed before: a pair of its own.
+  engine_->Show(L"", 0, {}, L".");
+  EXPECT_EQ(TakeGenerated(),
+            (Messages{Start(), Committed(), End(), Private(0x0F)}));
+
+  // A result that leaves the next word composed keeps the pair open, and
+  // the cancel of that word closes it.
+  engine_->Show(L"n", 1, {});
+  EXPECT_EQ(TakeGenerated(), (Messages{Start(), Composing(), Private(0x0F)}));
+  engine_->Show(L"k", 1, {}, L"\x0928 ");
+  EXPECT_EQ(TakeGenerated(), (Messages{Committed(), Private(0x0F)}));
+  engine_->Show(L"", 0, {}, L"", 0x1F);
+  EXPECT_EQ(TakeGenerated(), (Messages{Composing(), End(), Private(0x1F)}));
+
+  // An update that cannot reach the blocks sends nothing and changes
+  // nothing the next update relies on.
+  engine_->Show(L"t", 1, {});
+  TakeGenerated();
+  imm_.unlockable_contexts.insert(himc_);
+  EXPECT_EQ(engine_->Show(L"", 0, {}), 0);
+  imm_.unlockable_contexts.clear();
+  engine_->Show(L"", 0, {});
+  EXPECT_EQ(TakeGenerated(), (Messages{Composing(), End(), Private(0x0F)}));
+}
+
 TEST_F(ContextTest, ModeChangeSetsTheConversionStatus) {
   ASSERT_TRUE(Attach());
   engine_->conversion = false;

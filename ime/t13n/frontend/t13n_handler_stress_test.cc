@@ -3,12 +3,12 @@
 // every event and, while transliteration is off, that every key the input
 // method has no use for reaches the application. A failing seed is
 // printed; KELVANE_STRESS_SEED replays it.
-#include <cstdlib>
 #include <random>
 #include <string>
 
 #include "gtest/gtest.h"
 #include "ime/shared/frontend/command.h"
+#include "ime/shared/testing/stress_seed.h"
 #include "ime/t13n/frontend/language_bar.h"
 #include "ime/t13n/frontend/t13n_handler_test_helpers.h"
 
@@ -23,12 +23,6 @@ using testing_helpers::KeystrokeWorld;
 namespace vk = ime_shared::vk;
 
 constexpr int kEventsPerLanguage = 10000;
-
-uint32_t Seed() {
-  const char* text = std::getenv("KELVANE_STRESS_SEED");
-  return text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10))
-                         : std::random_device()();
-}
 
 // Whether |key| must reach the application: transliteration is off,
 // nothing (no picker text) is composed, the picker is hidden and the key is
@@ -230,8 +224,7 @@ void Stress(KeystrokeWorld::Options options, uint32_t seed) {
 }
 
 TEST(HandlerStressTest, RandomKeysAndCommandsKeepTheInvariants) {
-  const uint32_t seed = Seed();
-  std::printf("seed %u (replay with KELVANE_STRESS_SEED=%u)\n", seed, seed);
+  const uint32_t seed = ime_testing::StressSeed();
   KeystrokeWorld::Options devanagari;
   Stress(devanagari, seed);
   if (HasFatalFailure()) return;
