@@ -237,6 +237,8 @@ TEST_F(BuiltModuleTest, InquireRegistersItsClassAndAnUnloadTakesItBack) {
   EXPECT_STREQ(class_name, L"ZELKORA2");
   EXPECT_EQ(info.fdwProperty, 0x1E0003u);
   EXPECT_TRUE(UIClassRegistered(module_.handle()));
+  // Inquired again without ImeDestroy between: the class is in place.
+  EXPECT_TRUE(exports().ImeInquire(&info, class_name, 0));
 
   // ImeDestroy, then an unload and a reload (as IMM32 does for a module
   // with IME_PROP_END_UNLOAD): the module inquires afresh.

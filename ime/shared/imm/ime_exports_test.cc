@@ -95,13 +95,26 @@ TEST_F(ImeExportsTest, InquireReportsTheInputMethodAndRegistersItsClass) {
   EXPECT_EQ(window_class.cbWndExtra, 16);
   EXPECT_EQ(window_class.lpfnWndProc, &ImeUIWindow::WindowProc);
 
-  // The class is registered once per process.
-  EXPECT_FALSE(ImeInquire(&info, class_name, 0));
+  // A second inquiry without ImeDestroy between finds the class in place.
+  std::wmemset(class_name, L'x', kUIClassNameUnits);
+  EXPECT_TRUE(ImeInquire(&info, class_name, 0));
+  EXPECT_STREQ(class_name, L"ZELKORA2");
+  EXPECT_EQ(info.fdwProperty, 0x1E0003u);
+  EXPECT_TRUE(UIClassRegistered());
   // ImeDestroy unregisters it, so that a reload inquires afresh.
   EXPECT_FALSE(ImeDestroy(1));
   EXPECT_TRUE(UIClassRegistered());
   EXPECT_TRUE(ImeDestroy(0));
   EXPECT_FALSE(UIClassRegistered());
+  // A class of that name with another procedure is not the input method's.
+  WNDCLASSEXW foreign = {};
+  foreign.cbSize = sizeof(foreign);
+  foreign.lpfnWndProc = &::DefWindowProcW;
+  foreign.hInstance = ::GetModuleHandleW(nullptr);
+  foreign.lpszClassName = L"ZELKORA2";
+  ASSERT_NE(::RegisterClassExW(&foreign), 0);
+  EXPECT_FALSE(ImeInquire(&info, class_name, 0));
+  ASSERT_TRUE(::UnregisterClassW(L"ZELKORA2", ::GetModuleHandleW(nullptr)));
   EXPECT_TRUE(ImeInquire(&info, class_name, 0));
 
   EXPECT_FALSE(ImeInquire(nullptr, class_name, 0));

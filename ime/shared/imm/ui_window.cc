@@ -280,7 +280,17 @@ ATOM ImeUIWindow::RegisterUIClass(HINSTANCE instance) {
   window_class.cbWndExtra = kUIWindowExtraBytes;
   window_class.hInstance = instance;
   window_class.lpszClassName = kUIWindowClassName;
-  return ::RegisterClassExW(&window_class);
+  const ATOM atom = ::RegisterClassExW(&window_class);
+  if (atom != 0) return atom;
+  // IMM32 may inquire again without ImeDestroy between: the class this
+  // module registered then still serves.
+  WNDCLASSEXW registered = {};
+  registered.cbSize = sizeof(registered);
+  const ATOM found = static_cast<ATOM>(
+      ::GetClassInfoExW(instance, kUIWindowClassName, &registered));
+  return found != 0 && registered.lpfnWndProc == &ImeUIWindow::WindowProc
+             ? found
+             : 0;
 }
 
 bool ImeUIWindow::UnregisterUIClass(HINSTANCE instance) {

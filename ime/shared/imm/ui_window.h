@@ -48,8 +48,9 @@ class ImeUIWindow {
   static void SetUIManagerFactory(UIManagerFactory factory);
 
   // Registers the UI class for |instance| (style CS_IME, kUIWindowExtraBytes
-  // of window memory, no icon, cursor or brush). The class atom, or 0 when
-  // registering fails (also when the class is registered already).
+  // of window memory, no icon, cursor or brush). The class atom (also when
+  // this procedure's class is registered for |instance| already), or 0 when
+  // registering fails.
   static ATOM RegisterUIClass(HINSTANCE instance);
   // Unregisters the UI class of |instance|, so that a later load of the
   // module registers it afresh with its own window procedure. False when it
