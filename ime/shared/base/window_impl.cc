@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+#include "ime/shared/base/module_call_scope.h"
+
 namespace ime_shared {
 namespace base {
 namespace {
@@ -105,6 +107,10 @@ bool WindowBase::IsReflectedMessage(UINT message) {
 }
 
 LRESULT CALLBACK WindowBase::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  // What the message's handling frees while it may still be in use (an
+  // input context deselected by the application inside an update that a
+  // click started) goes once the message is done.
+  ModuleCallScope call;
   WindowBase* self = FromHandle(window);
   if (self == nullptr && message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/base/module_handle.h"
 #include "ime/shared/base/window_class.h"
 
@@ -14,6 +15,10 @@ namespace {
 
 constexpr UINT kDestroyInside = WM_APP + 1;
 constexpr UINT kThrow = WM_APP + 2;
+// Sends kHandOver to the window in wparam, then logs.
+constexpr UINT kSendOn = WM_APP + 3;
+// Hands an object over to ReleaseAfterModuleCalls, then logs.
+constexpr UINT kHandOver = WM_APP + 4;
 
 // A window that writes what happens to it into a log of the test.
 class LoggingWindow : public WindowImpl<LoggingWindow> {
@@ -52,6 +57,18 @@ class LoggingWindow : public WindowImpl<LoggingWindow> {
         return false;
       case kThrow:
         throw 42;
+      case kSendOn:
+        ::SendMessageW(reinterpret_cast<HWND>(wparam), kHandOver, 0, 0);
+        log_->push_back("sent on");
+        return true;
+      case kHandOver:
+        ReleaseAfterModuleCalls(
+            [](void* log) {
+              static_cast<std::vector<std::string>*>(log)->push_back("released");
+            },
+            log_);
+        log_->push_back("handed over");
+        return true;
       default:
         return false;
     }
@@ -175,6 +192,21 @@ TEST(WindowImplTest, WindowDestroyedInsideItsOwnMessageEndsAfterThatMessage) {
             (std::vector<std::string>{"destroy", "ncdestroy", "after destroy, bound: no",
                                       "final, bound: no", "deleted"}));
   EXPECT_FALSE(::IsWindow(handle));
+}
+
+// A message is a call into the module: what its handling frees while an
+// outer message may still use it (an engine whose click the application
+// answered by deselecting its context) goes once the outermost is done.
+TEST(WindowImplTest, ReleasesHandedOverDuringAMessageWaitForItsEnd) {
+  std::vector<std::string> log;
+  LoggingWindow first(&log);
+  LoggingWindow second(&log);
+  ASSERT_NE(CreateShown(first, L"outer"), nullptr);
+  ASSERT_NE(CreateShown(second, L"inner"), nullptr);
+  ASSERT_TRUE(::IsWindowVisible(first.hwnd()));
+  log.clear();
+  ::SendMessageW(first.hwnd(), kSendOn, reinterpret_cast<WPARAM>(second.hwnd()), 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"handed over", "sent on", "released"}));
 }
 
 TEST(WindowImplTest, NoExceptionLeavesTheWindowProcedure) {

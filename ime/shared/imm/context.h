@@ -13,6 +13,13 @@
 // Every public operation is reached from an IMM32 export or the UI window
 // and therefore never throws: a failure answers "nothing done" (false, 0,
 // no messages), and a key then goes to the application.
+//
+// The application may deselect the input context while it handles a
+// message the context sends, that is inside one of the context's own
+// calls. The map then marks the context removed (MarkRemoved) and frees it
+// only when the outermost call into the module has returned (see
+// base::ModuleCallScope); the calls still running stop touching the engine
+// and the input context as soon as they see the mark.
 #ifndef IME_SHARED_IMM_CONTEXT_H_
 #define IME_SHARED_IMM_CONTEXT_H_
 
@@ -23,6 +30,7 @@
 #include <string>
 
 #include "ime/shared/base/imm_ddk.h"
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/frontend/key_event.h"
 #include "ime/shared/frontend/ui_manager_interface.h"
@@ -98,12 +106,22 @@ class ContextT : public ContextInterface {
   HIMC himc() const { return himc_; }
   MessageQueue* queue() const { return queue_; }
 
+  // The context was deselected (the map no longer holds it) while calls on
+  // it may still be running: from now on it sends nothing, answers every
+  // key "not eaten" and leaves the engine and the input context alone.
+  void MarkRemoved() noexcept {
+    removed_ = true;
+    if (queue_ != nullptr) queue_->Close();
+  }
+  bool removed() const { return removed_; }
+
   // Takes |engine| (deleting a different one held before) and prepares the
   // input context: default conversion mode and font where the application
   // set none, both blocks sized and initialised, the engine's conversion
   // status, open. False when the context or a block cannot be prepared.
   bool Attach(EngineInterface* engine) noexcept {
     try {
+      if (removed_) return false;
       if (engine != engine_) {
         EngineInterface* previous = engine_;
         engine_ = engine;
@@ -130,15 +148,19 @@ class ContextT : public ContextInterface {
   }
 
   // ImeProcessKey: whether the input method eats the key. FALSE while the
-  // context is closed or cannot be locked (keys then pass through).
+  // context is closed or cannot be locked, and once it is deselected (keys
+  // then pass through).
   BOOL ProcessKey(UINT virtual_key, const BYTE* key_state) noexcept {
+    base::ModuleCallScope call;
     try {
       if (engine_ == nullptr || key_state == nullptr || !IsOpen()) {
         return FALSE;
       }
       const KeyEvent event = PackKey<DesktopPolicy>(
           virtual_key, key_state, IsKeyDown(key_state, virtual_key));
-      return engine_->ProcessKey(event) ? TRUE : FALSE;
+      const bool eaten = engine_->ProcessKey(event);
+      // Deselected meanwhile: nothing will handle the key.
+      return eaten && !removed_ ? TRUE : FALSE;
     } catch (...) {
       LogContextFailure("ProcessKey");
       return FALSE;
@@ -151,12 +173,14 @@ class ContextT : public ContextInterface {
   // is closed or cannot be locked.
   UINT ToAsciiEx(UINT virtual_key, UINT scan_code, const BYTE* key_state,
                  TRANSMSGLIST* list) noexcept {
+    base::ModuleCallScope call;
     if (engine_ == nullptr || queue_ == nullptr || key_state == nullptr ||
         !IsOpen()) {
       return 0;
     }
     // Messages left from work outside a key go out first.
     queue_->Flush();
+    if (removed_) return 0;
     queue_->Attach(list);
     const KeyEvent event =
         ToAsciiExKey(virtual_key, key_state, (scan_code & 0x8000) == 0);
@@ -166,28 +190,34 @@ class ContextT : public ContextInterface {
       // What was queued before the failure still goes out.
       LogContextFailure("ToAsciiEx");
     }
-    return queue_ != nullptr ? queue_->Detach() : 0;
+    // A context deselected during the key sends none of its messages (its
+    // closed queue answers 0).
+    return queue_->Detach();
   }
 
   // Gives the engine the input context's conversion and sentence modes
   // (after the application changed them).
   void ReadConversionStatus() noexcept {
+    base::ModuleCallScope call;
     try {
-      if (engine_ == nullptr) return;
+      if (engine_ == nullptr || removed_) return;
       DWORD conversion = 0;
       DWORD sentence = 0;
       if (!MessagePolicy::GetConversionStatus(himc_, &conversion, &sentence)) {
         return;
       }
       engine_->SetConversionMode(0, static_cast<int32_t>(conversion));
+      if (removed_) return;
       engine_->SetConversionMode(1, static_cast<int32_t>(sentence));
     } catch (...) {
       LogContextFailure("ReadConversionStatus");
     }
   }
 
-  // The input context's fOpen; false when it cannot be locked.
+  // The input context's fOpen; false when it cannot be locked, and once the
+  // context is removed.
   bool IsOpen() noexcept {
+    if (removed_) return false;
     ScopedIMC<LockPolicy> context(himc_);
     return context && context->fOpen != FALSE;
   }
@@ -208,13 +238,17 @@ class ContextT : public ContextInterface {
   // update pending until the UI window handles that IMN_PRIVATE; 0 (and no
   // longer pending) when the context or its blocks cannot be locked.
   int32_t Update(uint32_t flags) noexcept override {
-    if (engine_ == nullptr || queue_ == nullptr) return 0;
+    base::ModuleCallScope call;
+    if (engine_ == nullptr || queue_ == nullptr || removed_) return 0;
     flags_[kFlagUpdatePending] = true;
     try {
       if (!Fill(flags)) {
         flags_[kFlagUpdatePending] = false;
         return 0;
       }
+      // The application deselected the context while it handled the
+      // messages: the update went out, nothing else is the context's now.
+      if (removed_) return 1;
       if (finder_ != nullptr) {
         if (UIManagerInterface* manager = finder_->FindUIManager(himc_)) {
           manager->Update(flags);
@@ -240,7 +274,7 @@ class ContextT : public ContextInterface {
   bool GetCaretRect(std::wstring* text, RECT* out) noexcept override {
     try {
       if (text != nullptr) text->clear();
-      if (out == nullptr) return false;
+      if (out == nullptr || removed_) return false;
       ScopedIMC<LockPolicy> context(himc_);
       if (!context) return false;
       if (flags_[kFlagCandidateWindow]) {
@@ -319,7 +353,24 @@ class ContextT : public ContextInterface {
     return true;
   }
 
+  // Writes the blocks and queues the messages for |flags|, then sets the
+  // conversion status and sends what is queued. The locks are undone
+  // before anything reaches the application, which may deselect or even
+  // free the input context while it handles what it gets.
   bool Fill(uint32_t flags) {
+    if (!WriteBlocks(flags)) return false;
+    if ((flags & kUpdateMode) != 0) {
+      MessagePolicy::SetConversionStatus(himc_, ConversionOf(*engine_),
+                                         SentenceOf(*engine_));
+      if (removed_) return true;
+    }
+    // The UI window hands these flags to its UI manager.
+    queue_->Push(WM_IME_NOTIFY, IMN_PRIVATE, static_cast<LPARAM>(flags));
+    queue_->Flush();
+    return true;
+  }
+
+  bool WriteBlocks(uint32_t flags) {
     ScopedIMC<LockPolicy> context(himc_);
     if (!context) return false;
     ScopedIMCC<LockPolicy> composition(context->hCompStr);
@@ -344,14 +395,6 @@ class ContextT : public ContextInterface {
       }
     }
 
-    if ((flags & kUpdateMode) != 0) {
-      MessagePolicy::SetConversionStatus(himc_, ConversionOf(*engine_),
-                                         SentenceOf(*engine_));
-    }
-
-    // The UI window hands these flags to its UI manager.
-    queue_->Push(WM_IME_NOTIFY, IMN_PRIVATE, static_cast<LPARAM>(flags));
-    queue_->Flush();
     return true;
   }
 
@@ -444,6 +487,8 @@ class ContextT : public ContextInterface {
   bool flags_[kFlagCount] = {false, false, false, false};
   // A WM_IME_STARTCOMPOSITION went out and its WM_IME_ENDCOMPOSITION not yet.
   bool composition_open_ = false;
+  // Deselected; freed once the calls running on it have returned.
+  bool removed_ = false;
   UIManagerFinder* finder_ = nullptr;
 };
 

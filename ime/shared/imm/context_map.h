@@ -3,6 +3,12 @@
 // HIMC creates its context and engine, deselecting deletes them. Every
 // operation holds one critical section, so the map may be used from any
 // thread (each context itself only from its own).
+//
+// A context deselected while calls into the module are running on its
+// thread (the application deselects inside a message the context sent) is
+// taken out of the map at once, so that the HIMC can be selected again
+// with a new context, but it is deleted only when the outermost of those
+// calls has returned.
 #ifndef IME_SHARED_IMM_CONTEXT_MAP_H_
 #define IME_SHARED_IMM_CONTEXT_MAP_H_
 
@@ -12,6 +18,7 @@
 #include <map>
 #include <memory>
 
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/imm/context.h"
 
@@ -66,8 +73,10 @@ class ContextMapT {
     return it != contexts_.end() ? it->second : nullptr;
   }
 
-  // Deletes the context of |himc| (with its engine and queue) and forgets
-  // it; false when there is none.
+  // Forgets the context of |himc| and deletes it (with its engine and
+  // queue): at once, or when the thread's outermost call into the module
+  // returns, while the calls still running on it see it marked removed.
+  // False when there is none.
   bool Remove(HIMC himc) noexcept {
     ContextType* context = nullptr;
     {
@@ -77,8 +86,12 @@ class ContextMapT {
       context = it->second;
       contexts_.erase(it);
     }
+    context->MarkRemoved();
     // Deleted outside the lock: an engine going away may reach the map.
-    delete context;
+    if (!base::DeleteAfterModuleCalls(context)) {
+      // Leaked rather than freed under the calls still using it.
+      LogMapFailure("Remove");
+    }
     return true;
   }
 

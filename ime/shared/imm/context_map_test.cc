@@ -5,15 +5,21 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/imm/imm_test_helpers.h"
 
 namespace ime_shared {
 namespace imm {
 namespace {
 
+using testing_helpers::Composing;
 using testing_helpers::FakeImm;
+using testing_helpers::Message;
+using testing_helpers::Private;
 using testing_helpers::ScriptedEngine;
+using testing_helpers::Start;
 using testing_helpers::TestContext;
+using testing_helpers::TestMessageList;
 using testing_helpers::TestQueue;
 
 using TestMap = ContextMapT<TestContext>;
@@ -126,6 +132,60 @@ TEST_F(ContextMapTest, AFailedSelectLeavesNoEntry) {
   // Nothing blocks a later select of the same HIMC.
   EXPECT_TRUE(map_.Select(himc_, Factory()));
   EXPECT_NE(map_.Find(himc_), nullptr);
+}
+
+// The application deselects the HIMC while it handles a message of the
+// context's own update, and selects it again at once.
+TEST_F(ContextMapTest, AContextRemovedInsideItsOwnCallGoesWhenTheCallReturns) {
+  ASSERT_TRUE(map_.Select(himc_, Factory()));
+  TestContext* context = map_.Find(himc_);
+  ScriptedEngine* engine = made_[0];
+  BYTE keys[256] = {};
+  keys['N'] = 0x80;
+  bool reacted = false;
+  imm_.on_generate = [&] {
+    if (reacted) return;
+    reacted = true;
+    // The engine reacts to the message first: that waits for the batch.
+    engine->Show(L"", 0, {}, L"n");
+    EXPECT_TRUE(map_.Remove(himc_));
+    EXPECT_EQ(destroyed_, 0) << "the update is still running";
+    EXPECT_EQ(map_.Find(himc_), nullptr);
+    EXPECT_TRUE(context->removed());
+    EXPECT_TRUE(map_.Select(himc_, Factory())) << "selected again at once";
+  };
+  {
+    // The export that started the update.
+    base::ModuleCallScope call;
+    EXPECT_EQ(engine->Show(L"n", 1, {}), 1);
+    EXPECT_TRUE(reacted);
+    // The waiting messages never went out; the removed context answers
+    // nothing and leaves the input context alone.
+    EXPECT_EQ(imm_.generated,
+              (std::vector<Message>{Start(), Composing(), Private(0x0F)}));
+    EXPECT_EQ(engine->Show(L"na", 2, {}), 0);
+    EXPECT_FALSE(context->IsOpen());
+    EXPECT_EQ(context->ProcessKey('N', keys), FALSE);
+    TestMessageList list(4);
+    EXPECT_EQ(context->ToAsciiEx('N', 0x31, keys, list.get()), 0u);
+    EXPECT_FALSE(context->Attach(engine));
+    RECT rect;
+    EXPECT_FALSE(context->GetCaretRect(nullptr, &rect));
+    EXPECT_TRUE(engine->tested.empty());
+    EXPECT_TRUE(engine->handled.empty());
+    EXPECT_EQ(imm_.generated.size(), 3u);
+    EXPECT_EQ(destroyed_, 0);
+  }
+  EXPECT_EQ(destroyed_, 1) << "deleted once the outermost call returned";
+  // The new context serves the HIMC.
+  ASSERT_EQ(made_.size(), 2u);
+  TestContext* again = map_.Find(himc_);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->GetEngine(), made_[1]);
+  imm_.generated.clear();
+  made_[1]->Show(L"k", 1, {});
+  EXPECT_EQ(imm_.generated,
+            (std::vector<Message>{Start(), Composing(), Private(0x0F)}));
 }
 
 TEST_F(ContextMapTest, ClearAndDestroyDeleteEveryContext) {

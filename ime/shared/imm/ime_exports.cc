@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ime/shared/base/imm_ddk.h"
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/base/module_handle.h"
 #include "ime/shared/imm/context.h"
 #include "ime/shared/imm/context_map.h"
@@ -92,6 +93,7 @@ void SetEngineFactory(EngineFactory factory) {
 }  // namespace imm
 }  // namespace ime_shared
 
+using ime_shared::base::ModuleCallScope;
 using ime_shared::imm::Context;
 using ime_shared::imm::ContextMap;
 using ime_shared::imm::FindContext;
@@ -126,7 +128,12 @@ BOOL WINAPI ImeInquire(LPIMEINFO info, LPWSTR ui_class, DWORD system_info) {
   }
 }
 
+// The exports that reach a context hold a ModuleCallScope: a context the
+// application deselects (or frees) inside a message sent during the call is
+// deleted only once the outermost call returns.
+
 BOOL WINAPI ImeSelect(HIMC himc, BOOL select) {
+  ModuleCallScope call;
   try {
     if (select) {
       return ContextMap::Instance().Select(
@@ -147,6 +154,7 @@ BOOL WINAPI ImeSelect(HIMC himc, BOOL select) {
 
 BOOL WINAPI ImeProcessKey(HIMC himc, UINT virtual_key, LPARAM key_data,
                           CONST LPBYTE key_state) {
+  ModuleCallScope call;
   try {
     Context* context = FindContext(himc);
     if (context == nullptr) return FALSE;
@@ -160,6 +168,7 @@ BOOL WINAPI ImeProcessKey(HIMC himc, UINT virtual_key, LPARAM key_data,
 UINT WINAPI ImeToAsciiEx(UINT virtual_key, UINT scan_code,
                          CONST LPBYTE key_state, LPTRANSMSGLIST messages,
                          UINT state, HIMC himc) {
+  ModuleCallScope call;
   try {
     Context* context = FindContext(himc);
     if (context == nullptr) return 0;
@@ -171,6 +180,7 @@ UINT WINAPI ImeToAsciiEx(UINT virtual_key, UINT scan_code,
 }
 
 BOOL WINAPI NotifyIME(HIMC himc, DWORD action, DWORD index, DWORD value) {
+  ModuleCallScope call;
   try {
     Context* context = FindContext(himc);
     if (context == nullptr) return FALSE;

@@ -1,13 +1,17 @@
 // The IMM32 exports over real input contexts of the system's IMM32, with
 // scripted engines through ImeSelect's factory: what ImeInquire reports and
 // registers, how contexts are selected and deselected, the NotifyIME and
-// ImeEscape rows, and that every failure lets the key through.
+// ImeEscape rows, that every failure lets the key through, and that an
+// application may deselect or free its input context inside a message the
+// input method sends it.
 #include "ime/shared/imm/ime_exports.h"
 
 #include <windows.h>
 
 #include <cwchar>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,7 @@
 #include "ime/shared/imm/context_map.h"
 #include "ime/shared/imm/imm_test_helpers.h"
 #include "ime/shared/imm/ui_window.h"
+#include "ime/shared/testing/child_process.h"
 
 namespace ime_shared {
 namespace imm {
@@ -282,6 +287,234 @@ TEST_F(ImeExportsTest, TheRestAnswerWithoutDoingAnything) {
   EXPECT_EQ(ImeEnumRegisterWord(nullptr, nullptr, 0, nullptr, nullptr), 0u);
   EXPECT_FALSE(ImeSetCompositionString(himc_, SCS_SETSTR, L"a", 2, nullptr, 0));
   EXPECT_EQ(factory_calls_, 0);
+}
+
+// An engine that, as the product's engine does, updates its context from
+// inside its own calls and goes on with its own state afterwards: a key
+// tested adds "n" to the composition (its messages reach the window at
+// once), a key handled toggles the conversion mode (the system tells the
+// window during the key), ending the composition commits or cancels it.
+// It counts being deleted while one of its calls was running.
+class ReentrantEngine : public ScriptedEngine {
+ public:
+  ~ReentrantEngine() override {
+    if (running_ > 0) ++*deleted_while_running;
+  }
+  bool ProcessKey(const KeyEvent&) override {
+    ++running_;
+    Show(composition + L"n", caret + 1, {L"x", L"y"});
+    --running_;
+    return true;
+  }
+  bool HandleKey(const KeyEvent&) override {
+    ++running_;
+    conversion = !conversion;
+    Show(composition, caret, candidates, L"", kUpdateMode);
+    --running_;
+    return true;
+  }
+  void EndComposition(bool complete) override {
+    ++running_;
+    Show(L"", 0, {}, complete ? composition : L"");
+    --running_;
+  }
+
+  int* deleted_while_running = nullptr;
+
+ private:
+  int running_ = 0;
+};
+
+// What the application's window does with a message of the input method.
+std::function<void(UINT message, WPARAM wparam)> g_reaction;
+
+LRESULT CALLBACK ReactingProc(HWND window, UINT message, WPARAM wparam,
+                              LPARAM lparam) {
+  if (message == WM_IME_STARTCOMPOSITION || message == WM_IME_COMPOSITION ||
+      message == WM_IME_ENDCOMPOSITION || message == WM_IME_NOTIFY) {
+    if (g_reaction) {
+      // Held by a copy: the reaction may end itself.
+      const std::function<void(UINT, WPARAM)> reaction = g_reaction;
+      reaction(message, wparam);
+    }
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Applications switch the layout or free their input context while they
+// handle a message of the input method, that is inside the call of the
+// input method that sent it. Every call that can send a message, every
+// message, and each way of letting go of the context: nothing is deleted
+// while still in use, and the input context works again afterwards.
+class ReentryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    instance_ = ::GetModuleHandleW(nullptr);
+    class_name_ = ime_testing::UniqueName(L"ImeExportsReentryApp");
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &ReactingProc;
+    wc.hInstance = instance_;
+    wc.lpszClassName = class_name_.c_str();
+    ASSERT_NE(::RegisterClassExW(&wc), 0);
+    window_ = ::CreateWindowExW(0, class_name_.c_str(), L"", WS_POPUP, 0, 0,
+                                200, 100, nullptr, nullptr, instance_,
+                                nullptr);
+    ASSERT_NE(window_, nullptr);
+    SetEngineFactory([this](ContextInterface* context) -> EngineInterface* {
+      ++made_;
+      auto* engine = new ReentrantEngine;
+      engine->context = context;
+      engine->destroyed = &destroyed_;
+      engine->deleted_while_running = &deleted_while_running_;
+      engine_ = engine;
+      return engine;
+    });
+  }
+  void TearDown() override {
+    g_reaction = nullptr;
+    if (himc_ != nullptr) Free(himc_);
+    SetEngineFactory(nullptr);
+    if (window_ != nullptr) ::DestroyWindow(window_);
+    ::UnregisterClassW(class_name_.c_str(), instance_);
+  }
+
+  // A new input context of the window, selected.
+  HIMC NewSelected() {
+    HIMC himc = ::ImmCreateContext();
+    EXPECT_NE(himc, nullptr);
+    ::ImmAssociateContext(window_, himc);
+    INPUTCONTEXT* imc = ::ImmLockIMC(himc);
+    EXPECT_NE(imc, nullptr);
+    if (imc != nullptr) {
+      imc->hWnd = window_;
+      ::ImmUnlockIMC(himc);
+    }
+    EXPECT_TRUE(ImeSelect(himc, TRUE));
+    return himc;
+  }
+  // Deselects and frees |himc| as IMM32 does.
+  void Free(HIMC himc) {
+    ImeSelect(himc, FALSE);
+    ::ImmAssociateContext(window_, nullptr);
+    ::ImmDestroyContext(himc);
+  }
+  std::wstring Composition(HIMC himc) {
+    wchar_t text[32] = {};
+    ::ImmGetCompositionStringW(himc, GCS_COMPSTR, text,
+                               sizeof(text) - sizeof(wchar_t));
+    return text;
+  }
+
+  HINSTANCE instance_ = nullptr;
+  std::wstring class_name_;
+  HWND window_ = nullptr;
+  HIMC himc_ = nullptr;
+  ReentrantEngine* engine_ = nullptr;
+  int made_ = 0;
+  int destroyed_ = 0;
+  int deleted_while_running_ = 0;
+  BYTE key_state_[256] = {};
+};
+
+TEST_F(ReentryTest, DeselectingOrFreeingInsideAnyMessageOfAnyCall) {
+  struct Trigger {
+    const char* name;
+    bool composed_first;  // a composition to end
+    std::function<void(HIMC)> run;
+  };
+  const Trigger triggers[] = {
+      {"a key tested", false,
+       [this](HIMC himc) { ImeProcessKey(himc, 'N', 0x310001, key_state_); }},
+      {"a key handled", true,
+       [this](HIMC himc) {
+         TestMessageList list(10);
+         ImeToAsciiEx('N' | (L'n' << 16), 0x31, key_state_, list.get(), 0,
+                      himc);
+       }},
+      {"NotifyIME complete", true,
+       [](HIMC himc) {
+         NotifyIME(himc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+       }},
+      {"NotifyIME cancel", true,
+       [](HIMC himc) { NotifyIME(himc, NI_COMPOSITIONSTR, CPS_CANCEL, 0); }},
+  };
+  struct Target {
+    const char* name;
+    UINT message;
+    WPARAM command;  // for WM_IME_NOTIFY; 0 for any
+  };
+  const Target targets[] = {
+      {"the start", WM_IME_STARTCOMPOSITION, 0},
+      {"a change", WM_IME_COMPOSITION, 0},
+      {"the end", WM_IME_ENDCOMPOSITION, 0},
+      {"the update's notification", WM_IME_NOTIFY, IMN_PRIVATE},
+      {"the conversion notification", WM_IME_NOTIFY, IMN_SETCONVERSIONMODE},
+  };
+  enum Action { kDeselect, kFree, kSelectAgain };
+  std::set<std::string> reached;
+  for (const Trigger& trigger : triggers) {
+    for (const Target& target : targets) {
+      for (Action action : {kDeselect, kFree, kSelectAgain}) {
+        SCOPED_TRACE(std::string(trigger.name) + ", " + target.name +
+                     ", action " + std::to_string(action));
+        himc_ = NewSelected();
+        const HIMC himc = himc_;
+        if (trigger.composed_first) {
+          ImeProcessKey(himc, 'N', 0x310001, key_state_);
+        }
+        made_ = 1;
+        destroyed_ = 0;
+        bool acted = false;
+        g_reaction = [&](UINT message, WPARAM wparam) {
+          if (acted || message != target.message ||
+              (target.command != 0 && wparam != target.command)) {
+            return;
+          }
+          acted = true;
+          EXPECT_TRUE(ImeSelect(himc, FALSE));
+          if (action == kFree) {
+            ::ImmAssociateContext(window_, nullptr);
+            ::ImmDestroyContext(himc);
+          } else if (action == kSelectAgain) {
+            EXPECT_TRUE(ImeSelect(himc, TRUE)) << "selected again at once";
+          }
+          EXPECT_EQ(destroyed_, 0) << "deleted under the running call";
+        };
+        trigger.run(himc);
+        g_reaction = nullptr;
+        EXPECT_EQ(deleted_while_running_, 0);
+        if (!acted) {
+          Free(himc);
+          himc_ = nullptr;
+          continue;
+        }
+        reached.insert(target.name);
+        EXPECT_EQ(destroyed_, 1) << "deleted once the call returned";
+        if (action == kFree) {
+          himc_ = nullptr;
+          continue;
+        }
+        if (action == kDeselect) {
+          EXPECT_EQ(ContextMap::Instance().Find(himc), nullptr);
+          EXPECT_FALSE(ImeProcessKey(himc, 'N', 0x310001, key_state_));
+          ASSERT_TRUE(ImeSelect(himc, TRUE));
+        }
+        // A new context with a new engine serves the input context.
+        Context* context = ContextMap::Instance().Find(himc);
+        ASSERT_NE(context, nullptr);
+        EXPECT_EQ(made_, 2);
+        EXPECT_EQ(context->GetEngine(), engine_);
+        EXPECT_TRUE(ImeProcessKey(himc, 'N', 0x310001, key_state_));
+        EXPECT_EQ(Composition(himc), L"n");
+        Free(himc);
+        himc_ = nullptr;
+      }
+    }
+  }
+  EXPECT_EQ(reached.size(), sizeof(targets) / sizeof(targets[0]))
+      << "some message never reached the window";
 }
 
 }  // namespace

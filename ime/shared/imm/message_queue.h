@@ -47,6 +47,7 @@ class MessageQueueT {
   // Queues one message: into the attached list while it has room, else
   // into the overflow list. False (and a log line) when memory ran out.
   bool Push(UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+    if (closed_) return false;
     if (list_ != nullptr && placed_ < list_->uMsgCount) {
       TRANSMSG& slot = list_->TransMsg[placed_++];
       slot.message = message;
@@ -73,6 +74,7 @@ class MessageQueueT {
     const UINT placed = placed_;
     list_ = nullptr;
     placed_ = 0;
+    if (closed_) return 0;
     if (overflow_.empty()) return placed;
     const size_t overflow = overflow_.size();
     const bool written = WriteMessageBuffer(
@@ -91,7 +93,9 @@ class MessageQueueT {
   // may call back into the input method) wait until those are out, then
   // follow them: hMsgBuf is not rewritten while IMM32 reads it.
   bool Flush() noexcept {
-    if (list_ != nullptr || overflow_.empty() || generating_) return false;
+    if (closed_ || list_ != nullptr || overflow_.empty() || generating_) {
+      return false;
+    }
     bool generated = false;
     while (!overflow_.empty()) {
       const size_t count = overflow_.size();
@@ -110,6 +114,17 @@ class MessageQueueT {
 
   // Messages waiting in the overflow list.
   size_t waiting() const { return overflow_.size(); }
+
+  // For a context deselected while its messages go out (the application
+  // may deselect it inside one of them): what waits is dropped, the list
+  // is forgotten, and from now on nothing is queued or sent; a Flush that
+  // is sending stops once the messages being sent are out.
+  void Close() noexcept {
+    closed_ = true;
+    list_ = nullptr;
+    placed_ = 0;
+    overflow_.clear();
+  }
 
  private:
   // Sizes hMsgBuf for |first_count| messages from |first| followed by the
@@ -139,6 +154,7 @@ class MessageQueueT {
   UINT placed_ = 0;
   std::vector<TRANSMSG> overflow_;
   bool generating_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace imm

@@ -10,12 +10,15 @@
 #include <vector>
 
 #include "ime/shared/base/imm_ddk.h"
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/imm/context.h"
 #include "ime/shared/imm/context_map.h"
 #include "ime/shared/logging.h"
 
 namespace ime_shared {
 namespace imm {
+
+using base::ModuleCallScope;
 
 const wchar_t kUIWindowClassName[] = L"ZELKORA2";
 
@@ -243,6 +246,10 @@ std::vector<Record*> Unbind(Select select) {
 
 LRESULT CALLBACK ImeUIWindow::WindowProc(HWND window, UINT message,
                                          WPARAM wparam, LPARAM lparam) {
+  // A context that the application deselects while a handler below works
+  // on it (through the engine, which may send it messages) stays in memory,
+  // marked removed, until the message is done.
+  ModuleCallScope call;
   try {
     if (message == WM_CREATE) {
       // No manager, no window.

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,15 +93,22 @@ class ModeReadingEngine : public ScriptedEngine {
   }
 };
 
-// The application's window: counts conversion-mode notifications and, like
-// the system's IME window, relays WM_IME_NOTIFY to the UI window.
+// The application's window: counts conversion-mode notifications, reacts
+// to notifications as the test asks and, like the system's IME window,
+// relays WM_IME_NOTIFY to the UI window.
 HWND g_ui_window = nullptr;
 int g_conversion_notifications = 0;
+std::function<void(WPARAM command)> g_reaction;
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam,
                                  LPARAM lparam) {
   if (message == WM_IME_NOTIFY) {
     if (wparam == IMN_SETCONVERSIONMODE) ++g_conversion_notifications;
+    if (g_reaction) {
+      // Held by a copy: the reaction may end itself.
+      const std::function<void(WPARAM)> reaction = g_reaction;
+      reaction(wparam);
+    }
     if (g_ui_window != nullptr) {
       ::SendMessageW(g_ui_window, message, wparam, lparam);
     }
@@ -154,6 +162,8 @@ class ImeUIWindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    g_reaction = nullptr;
+    g_ui_window = nullptr;
     if (ui_ != nullptr) ::DestroyWindow(ui_);
     ImeSelect(himc_, FALSE);
     SetEngineFactory(nullptr);
@@ -513,6 +523,45 @@ TEST_F(ImeUIWindowTest, ContextDeselectedBeforeTheWindowHearsOfIt) {
   }
 
   // Selected again, the window serves the new context.
+  ASSERT_TRUE(ImeSelect(himc_, TRUE));
+  Send(WM_IME_SELECT, TRUE, 0);
+  calls = TakeCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].context, context());
+  EXPECT_NE(calls[0].context, nullptr);
+}
+
+// The window's own handling reaches the application: a conversion mode
+// read back by the engine updates the context, whose notification the
+// application answers by deselecting the context. The handler finishes
+// without it; the context and engine go once the message is done.
+TEST_F(ImeUIWindowTest, ContextDeselectedInsideTheWindowsOwnHandlingGoesAfterIt) {
+  mode_reading_ = true;
+  ASSERT_TRUE(ImeSelect(himc_, TRUE));
+  ui_ = CreateUIWindow();
+  ASSERT_NE(ui_, nullptr);
+  g_ui_window = ui_;
+  Send(WM_IME_SELECT, TRUE, 0);
+  TakeCalls();
+  bool reacted = false;
+  g_reaction = [&](WPARAM command) {
+    if (reacted || command != IMN_PRIVATE) return;
+    reacted = true;
+    EXPECT_TRUE(ImeSelect(himc_, FALSE));
+    EXPECT_EQ(engines_destroyed_, 0) << "deleted under the window's handler";
+  };
+  Notify(IMN_SETCONVERSIONMODE);
+  EXPECT_TRUE(reacted);
+  EXPECT_EQ(engines_destroyed_, 1);
+  EXPECT_EQ(context(), nullptr);
+  // The manager let go of the context and heard nothing more of it.
+  std::vector<Call> calls = TakeCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].kind, Call::kAttach);
+  EXPECT_EQ(calls[0].context, nullptr);
+
+  // Selected again, the context serves the window.
+  g_reaction = nullptr;
   ASSERT_TRUE(ImeSelect(himc_, TRUE));
   Send(WM_IME_SELECT, TRUE, 0);
   calls = TakeCalls();
