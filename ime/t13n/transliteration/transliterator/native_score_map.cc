@@ -1,6 +1,8 @@
 #include "ime/t13n/transliteration/transliterator/native_score_map.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace ime_t13n {
 
@@ -22,6 +24,7 @@ HashedText HashedText::Of(const wchar_t* text, size_t length) {
 void NativeScoreMap::Clear() {
   keys_.clear();
   entries_.clear();
+  exponent_ = 0;
   if (++generation_ == 0x10000) {
     std::fill(slots_.begin(), slots_.end(), 0);
     generation_ = 1;
@@ -127,14 +130,65 @@ const NativeScoreMap::Entry* NativeScoreMap::Find(const wchar_t* key,
              : nullptr;
 }
 
-void NativeScoreMap::EraseBelow(float bottom) {
-  auto kept = std::remove_if(entries_.begin(), entries_.end(),
-                             [bottom](const Entry& e) {
-                               return e.score < bottom;
-                             });
-  if (kept == entries_.end()) return;
-  entries_.erase(kept, entries_.end());
+namespace {
+
+// A score as the beam orders it: a NaN (broken data) lowest.
+float BeamKey(float score) {
+  return std::isnan(score) ? -std::numeric_limits<float>::infinity() : score;
+}
+
+}  // namespace
+
+void NativeScoreMap::EraseBelow(float bottom, size_t tied_kept) {
+  const float key = BeamKey(bottom);
+  size_t kept = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const float k = BeamKey(entries_[i].score);
+    if (k < key) continue;
+    if (k == key) {
+      if (tied_kept == 0) continue;
+      --tied_kept;
+    }
+    entries_[kept++] = entries_[i];
+  }
+  if (kept == entries_.size()) return;
+  entries_.resize(kept);
   Rehash(slots_.size());
+}
+
+void NativeScoreMap::Shift(int shift) {
+  if (shift == 0) return;
+  for (Entry& entry : entries_) entry.score = std::ldexp(entry.score, shift);
+  exponent_ += shift;
+}
+
+float NativeScoreMap::AlignFor(int exponent) {
+  if (entries_.empty()) {
+    exponent_ = exponent;
+    return 1.0f;
+  }
+  if (exponent_ - exponent > kExponentStep) {
+    Shift(exponent + kExponentStep - exponent_);
+  }
+  return std::ldexp(1.0f, exponent_ - exponent);
+}
+
+void NativeScoreMap::Normalize() {
+  float highest = 0.0f;
+  for (const Entry& entry : entries_) {
+    const float magnitude = std::fabs(entry.score);
+    if (std::isfinite(magnitude) && magnitude > highest) highest = magnitude;
+  }
+  if (highest == 0.0f) return;
+  // The true highest score is 2^(power - exponent_) times a fraction in
+  // [1/2, 1); the exponent that puts it in [2^-kExponentStep, 1) rounds
+  // -(power - exponent_) down to a multiple of the step.
+  int power = 0;
+  std::frexp(highest, &power);
+  const int deficit = exponent_ - power;
+  const int target =
+      deficit >= 0 ? deficit / kExponentStep * kExponentStep : 0;
+  Shift(target - exponent_);
 }
 
 }  // namespace ime_t13n

@@ -8,6 +8,14 @@
 // a key is polynomial, so that the hash of a joined key follows from the
 // hashes of its parts without reading them, and a joined key is looked up
 // without being built.
+//
+// Scores are probabilities multiplied along a segmentation, so the readings
+// of a long word score far below what a float can hold. A map therefore
+// keeps its scores multiplied by 2^exponent() (an exponent of 0 or more):
+// the true score of an entry is score x 2^-exponent(). Scaling by a power of
+// two changes no rounding, so as long as the true scores are ordinary
+// floats the arithmetic gives exactly what it gives on the true scores, and
+// for long words it goes on giving them in order.
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_NATIVE_SCORE_MAP_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_NATIVE_SCORE_MAP_H_
 
@@ -50,8 +58,23 @@ class NativeScoreMap {
 
   NativeScoreMap() = default;
 
-  // Empties the map, keeping its memory.
+  // Empties the map, keeping its memory; the exponent is 0 again.
   void Clear();
+
+  // The power of two the stored scores are multiplied by.
+  int exponent() const { return exponent_; }
+  // Makes the map ready to take scores stored with |exponent| and returns
+  // the power of two to multiply them by before they are added. An empty
+  // map takes |exponent| on. Otherwise the map keeps its own exponent while
+  // that lifts the incoming scores by at most 2^kExponentStep (beyond that
+  // the map's scores are lowered first, so that nothing overflows).
+  float AlignFor(int exponent);
+  // Moves the exponent to the multiple of kExponentStep (0 or more) that
+  // puts the highest score in [2^-kExponentStep, 1). A map whose true
+  // scores reach 2^-kExponentStep stays at exponent 0, so that the scores
+  // of ordinary words are never touched.
+  void Normalize();
+  static constexpr int kExponentStep = 64;
 
   // Adds |delta| to the score of |key| (0 when it was absent) and returns
   // the new score. |key| must not point into this map.
@@ -67,9 +90,10 @@ class NativeScoreMap {
   // The entry of |key|; null when absent.
   const Entry* Find(const wchar_t* key, size_t length) const;
 
-  // Removes every entry whose score is below |bottom|; the others keep
-  // their order.
-  void EraseBelow(float bottom);
+  // Removes every entry whose score is below |bottom|, and of those that
+  // score exactly |bottom| all but the first |tied_kept|; the others keep
+  // their order. A NaN score counts as -infinity.
+  void EraseBelow(float bottom, size_t tied_kept);
 
   bool empty() const { return entries_.empty(); }
   size_t size() const { return entries_.size(); }
@@ -94,6 +118,8 @@ class NativeScoreMap {
                const HashedText& combined) const;
   bool KeyEquals(const Entry& entry, const HashedText* parts, int count) const;
   void Rehash(size_t slot_count);
+  // Multiplies every score by 2^|shift| and adds |shift| to the exponent.
+  void Shift(int shift);
 
   // A slot: the map's generation (16 bits), 16 bits of the key's hash and
   // the entry index + 1 (32 bits). A slot of an older generation is free,
@@ -111,6 +137,7 @@ class NativeScoreMap {
   std::vector<uint64_t> slots_;
   int slot_bits_ = 0;
   uint64_t generation_ = 1;
+  int exponent_ = 0;
 };
 
 }  // namespace ime_t13n

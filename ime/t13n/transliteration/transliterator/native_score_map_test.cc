@@ -1,5 +1,6 @@
 #include "ime/t13n/transliteration/transliterator/native_score_map.h"
 
+#include <cmath>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -41,17 +42,59 @@ TEST(NativeScoreMapTest, GrowsAndKeepsEveryKey) {
   EXPECT_FLOAT_EQ(map.Find(L"1", 1)->score, 3.0f);
 }
 
-TEST(NativeScoreMapTest, EraseBelowKeepsTheRestFindable) {
+TEST(NativeScoreMapTest, EraseBelowKeepsTheFirstTiesAndTheRestFindable) {
   NativeScoreMap map;
   for (int i = 0; i < 100; ++i) map.Add(std::to_wstring(i), float(i % 10));
-  map.EraseBelow(5.0f);
-  ASSERT_EQ(map.size(), 50u);
+  // Forty score above 5, ten tie with it: the first four of those stay.
+  map.EraseBelow(5.0f, 4);
+  ASSERT_EQ(map.size(), 44u);
   EXPECT_EQ(map.KeyString(map.entries()[0]), L"5");
   EXPECT_EQ(map.Find(L"4", 1), nullptr);
-  EXPECT_NE(map.Find(L"95", 2), nullptr);
-  map.Add(L"95", 1.0f);
-  EXPECT_FLOAT_EQ(map.Find(L"95", 2)->score, 6.0f);
-  EXPECT_EQ(map.size(), 50u);
+  EXPECT_NE(map.Find(L"35", 2), nullptr);
+  EXPECT_EQ(map.Find(L"45", 2), nullptr);
+  EXPECT_NE(map.Find(L"99", 2), nullptr);
+  map.Add(L"35", 1.0f);
+  EXPECT_FLOAT_EQ(map.Find(L"35", 2)->score, 6.0f);
+  EXPECT_EQ(map.size(), 44u);
+}
+
+// Scores far below what a float holds are kept at a higher exponent, in
+// order; scores a float holds are never touched.
+TEST(NativeScoreMapTest, ExponentKeepsTinyScoresAndLeavesOrdinaryOnes) {
+  NativeScoreMap ordinary;
+  ordinary.Add(L"a", 1e-15f);
+  ordinary.Add(L"b", 3e-16f);
+  ordinary.Normalize();
+  EXPECT_EQ(ordinary.exponent(), 0);
+  EXPECT_EQ(ordinary.Find(L"a", 1)->score, 1e-15f);
+
+  // 2^-100 and 2^-130 (below the normal floats) keep their ratio.
+  NativeScoreMap tiny;
+  tiny.Add(L"a", std::ldexp(1.0f, -100));
+  tiny.Add(L"b", std::ldexp(1.0f, -126));
+  tiny.Normalize();
+  EXPECT_EQ(tiny.exponent(), NativeScoreMap::kExponentStep);
+  EXPECT_EQ(tiny.Find(L"a", 1)->score, std::ldexp(1.0f, -36));
+  EXPECT_EQ(tiny.Find(L"b", 1)->score, std::ldexp(1.0f, -62));
+
+  // Scores stored at exponent 0 come in lifted to the map's exponent; an
+  // empty map takes the incoming exponent on.
+  EXPECT_EQ(tiny.AlignFor(0), std::ldexp(1.0f, 64));
+  EXPECT_EQ(tiny.AlignFor(64), 1.0f);
+  EXPECT_EQ(tiny.AlignFor(128), std::ldexp(1.0f, -64));
+  NativeScoreMap empty;
+  EXPECT_EQ(empty.AlignFor(192), 1.0f);
+  EXPECT_EQ(empty.exponent(), 192);
+
+  // A lift beyond one step lowers the map first: nothing overflows.
+  NativeScoreMap deep;
+  deep.AlignFor(192);
+  deep.Add(L"a", 0.5f);
+  EXPECT_EQ(deep.AlignFor(0), std::ldexp(1.0f, 64));
+  EXPECT_EQ(deep.exponent(), 64);
+  EXPECT_EQ(deep.Find(L"a", 1)->score, std::ldexp(0.5f, -128));
+  deep.Clear();
+  EXPECT_EQ(deep.exponent(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Keeps the N largest of a stream of values without sorting the stream and
-// tells the smallest of them. The transliterator finds with it the score at
-// which a map of native words is cut down to its beam.
+// tells the smallest of them.
 //
 // While no more than N values have come the values are only stored (and the
 // smallest found on request); from the (N + 1)-th value on, the N best form

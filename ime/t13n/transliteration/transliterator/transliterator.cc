@@ -13,7 +13,6 @@
 #include "ime/t13n/transliteration/transliterator/native_score_map.h"
 #include "ime/t13n/transliteration/transliterator/static_transliterator.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
-#include "ime/t13n/transliteration/transliterator/top_n.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.pb.h"
 #include "ime/t13n/transliteration/transliterator/transliterator_scratch.h"
@@ -62,6 +61,7 @@ void Transliterator::Scratch::Prepare(size_t length) {
   known.clear();
   segmentation_count = 0;
   ranked_sorted = 0;
+  ranked_exponent = 0;
   global_words.clear();
   placed.clear();
 }
@@ -95,27 +95,23 @@ void PruneToBeam(NativeScoreMap* map, int beam) {
 
 void PruneToBeam(NativeScoreMap* map, int beam, std::vector<float>* scores) {
   if (beam < 1 || map->size() <= static_cast<size_t>(beam)) return;
-  // The beam-th largest score, ties counted: what a TopN of limit |beam|
-  // holds as its bottom, found in one pass. A NaN (broken data) has no
-  // place in that order; the TopN decides then.
+  // The beam-th highest score (a NaN, from broken data, counts as
+  // -infinity), and how many of the beam score above it: the rest of the
+  // beam are the first entries, in the map's order, tied with it. Exactly
+  // |beam| entries stay, however many tie.
   scores->clear();
-  bool nan = false;
   for (const NativeScoreMap::Entry& entry : map->entries()) {
-    scores->push_back(entry.score);
-    nan |= std::isnan(entry.score);
+    scores->push_back(std::isnan(entry.score)
+                          ? -std::numeric_limits<float>::infinity()
+                          : entry.score);
   }
-  float bottom;
-  if (!nan) {
-    const auto nth = scores->begin() + (beam - 1);
-    std::nth_element(scores->begin(), nth, scores->end(),
-                     std::greater<float>());
-    bottom = *nth;
-  } else {
-    TopN<float> best(static_cast<size_t>(beam));
-    for (float score : *scores) best.push(score);
-    bottom = best.bottom();
-  }
-  map->EraseBelow(bottom);
+  const auto nth = scores->begin() + (beam - 1);
+  std::nth_element(scores->begin(), nth, scores->end(), std::greater<float>());
+  const float key = *nth;
+  const size_t above = static_cast<size_t>(
+      std::count_if(scores->begin(), nth,
+                    [key](float score) { return score > key; }));
+  map->EraseBelow(key, static_cast<size_t>(beam) - above);
 }
 
 Transliterator::Transliterator(TransliterationModel* model)
@@ -312,6 +308,10 @@ void Transliterator::CombineSplit(const Scratch::Level& level) {
   const size_t i = level.split;
   const NativeScoreMap& rest = s.results[level.start + i];
   NativeScoreMap& result = s.results[level.start];
+  if (rest.empty() || level.pieces_begin == level.pieces_end) return;
+  // The rest's scores are brought to the result's exponent; a power of two
+  // changes no rounding.
+  const float lift = result.AlignFor(rest.exponent());
   const std::wstring& virama = model_->language_model().virama();
   const HashedText joint = HashedText::Of(virama.data(), virama.size());
   const wchar_t english_left = w[i - 1];
@@ -331,7 +331,8 @@ void Transliterator::CombineSplit(const Scratch::Level& level) {
     for (const Scratch::Piece* a = pieces_begin; a != pieces_end; ++a) {
       const HashedText ha{piece_text + a->offset, a->length, a->hash,
                           a->power};
-      const float score = a->score * b.score;
+      float score = a->score * b.score;
+      if (lift != 1.0f) score *= lift;
       parts[0] = ha;
       parts[1] = hb;
       HashedText combined = ha;
@@ -370,6 +371,7 @@ void Transliterator::FinishRest(size_t start,
     s.suffix_records_end[start] = debug->word_scores_size();
   }
   PruneToBeam(&scores, s.beam, &s.beam_scores);
+  scores.Normalize();
   s.done[start] = 1;
 }
 
@@ -379,17 +381,19 @@ void Transliterator::AddSubWordScore(const SegmentEntry& entry,
                                      SegmentType type,
                                      TransliterationDebugInfo* debug) {
   std::wstring& native = scratch_->decoded;
+  // The table's scores are true scores: exponent 0.
+  const float scaled_factor = factor * map->AlignFor(0);
   for (const NativeSegment& segment : entry.segments) {
     native.clear();
     DecodeEscapedEntry(segment.encoded, &native);
     float probability = segment.probability;
     if (native.size() >= 2) probability *= kLongSegmentFactor;
-    const float score = map->Add(native, probability * factor);
+    const float score = map->Add(native, probability * scaled_factor);
     if (debug != nullptr) {
       SubWordScore* record = debug->add_word_scores();
       record->set_eng_subword(ime_shared::WideToUtf8(english));
       record->set_indic_subword(ime_shared::WideToUtf8(native));
-      record->set_score(score);
+      record->set_score(std::ldexp(score, -map->exponent()));
       record->set_type(SegmentTypeName(type));
     }
   }
@@ -397,7 +401,8 @@ void Transliterator::AddSubWordScore(const SegmentEntry& entry,
 
 void Transliterator::RankSegmentations() {
   Scratch& s = *scratch_;
-  const NativeScoreMap& readings = s.results[0];
+  NativeScoreMap& readings = s.results[0];
+  readings.Normalize();
   s.ranked.reserve(readings.size());
   for (const NativeScoreMap::Entry& entry : readings.entries()) {
     // An empty reading (an empty native segment in the data) has no
@@ -412,6 +417,12 @@ void Transliterator::RankSegmentations() {
     s.ranked.push_back(ranked);
   }
   s.segmentation_count = s.ranked.size();
+  // Without a reading the best score is 1, a true score.
+  s.ranked_exponent = s.segmentation_count > 0 ? readings.exponent() : 0;
+}
+
+float Transliterator::TrueScore(float ranked_score) const {
+  return std::ldexp(ranked_score, -scratch_->ranked_exponent);
 }
 
 namespace {
@@ -517,7 +528,8 @@ void Transliterator::AddGlobalLookups(float top,
     ranked.ranked_score = weight;
     s.ranked.push_back(ranked);
     if (debug != nullptr) {
-      AddSegmentProbability(debug->mutable_global_lookups(), native, weight);
+      AddSegmentProbability(debug->mutable_global_lookups(), native,
+                            TrueScore(weight));
     }
   }
 }
@@ -553,10 +565,12 @@ void Transliterator::RescoreWithDictionary(float top,
   Scratch& s = *scratch_;
   const Suggest* dictionary = model_->suggest();
   if (dictionary == nullptr) return;
+  // The threshold in the list's scale (infinite when no float reaches it).
+  const double min_score = std::ldexp(kMinRescoredScore, s.ranked_exponent);
   std::vector<Scratch::Known>& known = s.known;
   for (size_t i = 0; i < s.segmentation_count; ++i) {
     const RankedWord& entry = s.ranked[i];
-    if (!(static_cast<double>(entry.score) > kMinRescoredScore)) continue;
+    if (!(static_cast<double>(entry.score) > min_score)) continue;
     Scratch::Known k;
     dictionary->PrefixRange(entry.text, entry.length, &k.first, &k.end);
     if (k.first >= k.end) continue;
@@ -582,7 +596,7 @@ void Transliterator::RescoreWithDictionary(float top,
   for (size_t i = s.segmentation_count; i < s.ranked.size(); ++i) {
     if (rescored > kMaxRescoredWords) return;
     RankedWord& entry = s.ranked[i];
-    if (!(static_cast<double>(entry.score) > kMinRescoredScore)) continue;
+    if (!(static_cast<double>(entry.score) > min_score)) continue;
     const float x = DictionaryScore(entry.text, entry.length);
     if (!(x > 0)) continue;
     if (RescoreOne(&entry, x, top, debug)) ++rescored;

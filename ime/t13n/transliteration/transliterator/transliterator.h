@@ -42,8 +42,11 @@ struct ScoredWord {
 };
 
 // Cuts |map| down to its |beam| best scores: every entry scoring below the
-// beam-th largest score goes; entries tied with it stay. Nothing happens
-// while the map holds at most |beam| entries (or |beam| is below 1).
+// beam-th largest score goes, and of the entries tied with it only as many
+// stay as the beam has room for, the first ones in the map's order. So at
+// most |beam| entries stay, whatever the scores, and the same ones every
+// time. Nothing happens while the map holds at most |beam| entries (or
+// |beam| is below 1).
 void PruneToBeam(NativeScoreMap* map, int beam);
 // The same with |scores| as working memory.
 void PruneToBeam(NativeScoreMap* map, int beam, std::vector<float>* scores);
@@ -159,6 +162,10 @@ class Transliterator {
   void AddGlobalLookups(float top, TransliterationDebugInfo* debug);
   void RescoreWithDictionary(float top, TransliterationDebugInfo* debug);
   float DictionaryScore(const wchar_t* text, size_t length) const;
+  // A score of the ranked list as a plain float: the list keeps its scores
+  // multiplied by a power of two (Scratch::ranked_exponent), so that long
+  // words keep them in order. A long word's reading may come out as 0.
+  float TrueScore(float ranked_score) const;
   bool IsConsonantUnit(wchar_t unit) const;
 
   // Selection and candidate lists (transliterator_candidates.cc).

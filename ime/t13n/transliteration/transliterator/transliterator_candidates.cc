@@ -177,7 +177,7 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
     if (!view_->IsValidWordForLanguage(candidate, word)) continue;
     ++valid;
     if (debug != nullptr) {
-      AddLegalSuggestion(debug, candidate, ranked[i].score);
+      AddLegalSuggestion(debug, candidate, TrueScore(ranked[i].score));
     }
     if (i > 0 && ranked[i - 1].score > kFirstPassDrop * ranked[i].score) {
       break;
@@ -185,7 +185,7 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
     if (CheckWordEnding(word, candidate) &&
         view_->MatchesConsonantSkeleton(candidate, word)) {
       s.placed.push_back(candidate);
-      out->push_back(ScoredWord{candidate, ranked[i].score});
+      out->push_back(ScoredWord{candidate, TrueScore(ranked[i].score)});
       ++placed;
       break;
     }
@@ -205,10 +205,10 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
       continue;
     }
     s.placed.push_back(candidate);
-    out->push_back(ScoredWord{candidate, ranked[i].score});
+    out->push_back(ScoredWord{candidate, TrueScore(ranked[i].score)});
     ++placed;
     if (debug != nullptr && logged < kLoggedSecondPassWords) {
-      AddLegalSuggestion(debug, candidate, ranked[i].score);
+      AddLegalSuggestion(debug, candidate, TrueScore(ranked[i].score));
       ++logged;
     }
   }

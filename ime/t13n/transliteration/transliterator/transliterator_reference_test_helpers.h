@@ -28,7 +28,6 @@
 #include "ime/t13n/transliteration/transliterator/model_view.h"
 #include "ime/t13n/transliteration/transliterator/static_transliterator.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
-#include "ime/t13n/transliteration/transliterator/top_n.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 
@@ -208,14 +207,25 @@ class ReferenceTransliterator {
            language_.IsConsonant(std::wstring(1, a.back()));
   }
 
+  // The beam best entries, the earlier entry first among equal scores (a
+  // NaN scores lowest), kept in their order.
   void Prune(Map* map) const {
     if (map->entries.size() <= static_cast<size_t>(beam_)) return;
-    TopN<float> best(static_cast<size_t>(beam_));
-    for (const auto& entry : map->entries) best.push(entry.second);
-    const float bottom = best.bottom();
+    auto key = [](float s) {
+      return std::isnan(s) ? -std::numeric_limits<float>::infinity() : s;
+    };
+    std::vector<size_t> order(map->entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [map, &key](size_t a, size_t b) {
+                       return key(map->entries[a].second) >
+                              key(map->entries[b].second);
+                     });
+    std::vector<bool> best(order.size(), false);
+    for (int i = 0; i < beam_; ++i) best[order[i]] = true;
     Map kept;
-    for (const auto& entry : map->entries) {
-      if (!(entry.second < bottom)) kept.Add(entry.first, entry.second);
+    for (size_t i = 0; i < map->entries.size(); ++i) {
+      if (best[i]) kept.Add(map->entries[i].first, map->entries[i].second);
     }
     *map = kept;
   }

@@ -46,7 +46,8 @@ struct Transliterator::Scratch {
   std::wstring word;  // the lower-cased word
   int beam = kDefaultBeam;
   // results[j]: the native readings of the word's suffix from j on; for
-  // j > 0 with the suffix table's readings added and cut to the beam.
+  // j > 0 with the suffix table's readings added and cut to the beam. Each
+  // map has its own exponent.
   std::vector<NativeScoreMap> results;
   // A native reading of a first segment (from the simple table, at the
   // start of the word also from the prefix table), its text in piece_text.
@@ -86,6 +87,9 @@ struct Transliterator::Scratch {
   // for selection.
   size_t segmentation_count = 0;
   size_t ranked_sorted = 0;
+  // The scores of the ranked list are their true scores x 2^ranked_exponent
+  // (the exponent of the whole word's readings, see NativeScoreMap).
+  int ranked_exponent = 0;
   // A reading that words of the dictionary begin with: ranked[index], and
   // the range [first, end) of those words' entries.
   struct Known {

@@ -1,6 +1,7 @@
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -151,18 +152,51 @@ TEST(TransliteratorSegmentationTest, SuffixReadingsAreCutToTheBeam) {
   EXPECT_EQ(t.Words(L"kx", kAll, 0).size(), 100u);
 }
 
-TEST(TransliteratorSegmentationTest, EntriesTiedWithTheBeamStay) {
+TEST(TransliteratorSegmentationTest, ATieForTheLastPlaceKeepsTheFirstEntry) {
   LanguageBuilder language = HindiLike("ar");
   std::vector<NativeScore> readings = ManyReadings(60);
   readings[30].second = readings[29].second;  // tie for the 30th place
   language.Segment(LanguageBuilder::kSimple, L"k", 1, {{W({kKa}), 1.0f}})
       .Segment(LanguageBuilder::kSuffix, L"x", 1, readings);
   TestTransliterator t(language);
-  EXPECT_EQ(t.Words(L"kx", kAll, 30).size(), 31u);
+  const std::vector<ScoredWord> beam30 = t.Words(L"kx", kAll, 30);
+  EXPECT_EQ(beam30.size(), 30u);
+  EXPECT_EQ(WordSet(beam30).count(W({kKa}) + readings[29].first), 1u);
+  EXPECT_EQ(WordSet(beam30).count(W({kKa}) + readings[30].first), 0u);
   EXPECT_EQ(t.Words(L"kx", kAll, 31).size(), 31u);
 }
 
-TEST(PruneToBeamTest, ErasesBelowTheBeamthScoreAndKeepsTies) {
+// A reading's score multiplies a probability per letter: for a word of
+// 300 letters far below what a float holds. The readings still come in the
+// order of their probabilities, and the beam still bounds the work (the
+// word would otherwise take for ever).
+TEST(TransliteratorSegmentationTest, AVeryLongWordKeepsItsReadingsInOrder) {
+  LanguageBuilder language = HindiLike("ar");
+  language
+      .Segment(LanguageBuilder::kSimple, L"a", 1,
+               {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}})
+      .Segment(LanguageBuilder::kSuffix, L"a", 1,
+               {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}});
+  TestTransliterator t(language);
+  const std::vector<ScoredWord> words = t.Words(std::wstring(300, L'a'), 10);
+  // Each sign I costs a factor 4: the fewer, the better.
+  std::vector<size_t> signs_i;
+  for (const ScoredWord& scored : words) {
+    if (scored.word.size() != 300 ||
+        scored.word.find_first_not_of(W({kSignAa, kSignI})) !=
+            std::wstring::npos) {
+      continue;  // the rule-based conversion
+    }
+    signs_i.push_back(static_cast<size_t>(
+        std::count(scored.word.begin(), scored.word.end(), kSignI)));
+  }
+  ASSERT_GE(signs_i.size(), 5u);
+  EXPECT_EQ(signs_i[0], 0u);
+  EXPECT_EQ(signs_i[1], 1u);
+  EXPECT_TRUE(std::is_sorted(signs_i.begin(), signs_i.end()));
+}
+
+TEST(PruneToBeamTest, ErasesBelowTheBeamthScoreAndKeepsOnlyTheFirstTies) {
   NativeScoreMap map;
   for (int i = 0; i < 101; ++i) map.Add(std::to_wstring(i), 1000.0f - i);
   PruneToBeam(&map, 101);
@@ -171,11 +205,36 @@ TEST(PruneToBeamTest, ErasesBelowTheBeamthScoreAndKeepsTies) {
   ASSERT_EQ(map.size(), 100u);
   EXPECT_EQ(map.Find(L"100", 3), nullptr);
 
-  map.Add(L"tie", 1000.0f - 99);  // ties with the 100th
+  map.Add(L"tie", 1000.0f - 99);  // ties with the 100th, added after it
   PruneToBeam(&map, 100);
-  EXPECT_EQ(map.size(), 101u);
-  EXPECT_NE(map.Find(L"tie", 3), nullptr);
+  EXPECT_EQ(map.size(), 100u);
+  EXPECT_EQ(map.Find(L"tie", 3), nullptr);
   EXPECT_NE(map.Find(L"99", 2), nullptr);
+}
+
+// Equal scores, all of them 0 for a word whose scores once ran below what
+// a float holds, must not let the map grow past the beam: each keystroke
+// of a long word would multiply the work.
+TEST(PruneToBeamTest, AllEqualOrZeroScoresKeepTheFirstBeamEntries) {
+  for (float score : {0.25f, 0.0f}) {
+    NativeScoreMap map;
+    for (int i = 0; i < 500; ++i) map.Add(std::to_wstring(i), score);
+    PruneToBeam(&map, 100);
+    ASSERT_EQ(map.size(), 100u) << score;
+    for (int i = 0; i < 100; ++i) {
+      EXPECT_EQ(map.KeyString(map.entries()[i]), std::to_wstring(i));
+    }
+    PruneToBeam(&map, 1);
+    ASSERT_EQ(map.size(), 1u);
+    EXPECT_EQ(map.KeyString(map.entries()[0]), L"0");
+  }
+  // A NaN (broken data) counts lowest and never widens the beam either.
+  NativeScoreMap broken;
+  for (int i = 0; i < 50; ++i) broken.Add(std::to_wstring(i), NAN);
+  broken.Add(L"x", 0.5f);
+  PruneToBeam(&broken, 10);
+  ASSERT_EQ(broken.size(), 10u);
+  EXPECT_NE(broken.Find(L"x", 1), nullptr);
 }
 
 // Thirty readings of "k", all in the dictionary with score 2; the fourth
