@@ -7,11 +7,17 @@
 // prefix: Transliterator::GetCandidates per keystroke, and
 // Suggest::GetSuggestions for the first two candidates of each prefix (the
 // handler's completions, at most 7 for a page of 5). Private memory is read
-// right after Init. A table of the keystroke times by the length of the
-// typed prefix comes first; the last line is
+// right after Init. Then one very long word, the lexicon's words typed
+// without a space between them, is timed at a few lengths: one keystroke
+// that brings it to that length (the keystroke before it untimed, as
+// typing leaves it). A table of the keystroke times by the length of the
+// typed prefix comes first, then a row per long-word length; the last line
+// is
 //   init_ms=F p50_us=F p99_us=F max_us=F p99_long_us=F suggest_p99_us=F
-//   private_mb=F keystrokes=N
-// (one line), p99_long_us over the prefixes of 10 letters and more.
+//   private_mb=F keystrokes=N long_50_us=F long_100_us=F long_200_us=F
+//   long_400_us=F
+// (one line), p99_long_us over the prefixes of 10 letters and more, each
+// long_N_us the median of a few keystrokes to N letters.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -87,6 +93,34 @@ int main(int argc, char** argv) {
     std::printf("%7zu %10zu %6.1f %6.1f\n", length, count, median,
                 langdata::Percentile(&times, 0.99));
   }
+  // A word typed on and on without a space: the keystroke's time must grow
+  // no faster than the word.
+  std::wstring run_on;
+  for (size_t r = 0; r < rows.size() && run_on.size() < 400; ++r) {
+    run_on += rows[r].latin;
+  }
+  const size_t kLongLengths[] = {50, 100, 200, 400};
+  constexpr int kLongRepeats = 5;
+  std::vector<double> long_word_us;
+  std::printf("long-word letters p50_us\n");
+  for (size_t length : kLongLengths) {
+    if (run_on.size() < length) break;
+    std::vector<double> times;
+    for (int repeat = 0; repeat < kLongRepeats; ++repeat) {
+      candidates.clear();
+      transliterator->GetCandidates(run_on.substr(0, length - 1),
+                                    &candidates);
+      const std::wstring typed = run_on.substr(0, length);
+      candidates.clear();
+      const double t = ime_testing::Now();
+      transliterator->GetCandidates(typed, &candidates);
+      times.push_back(1e6 * (ime_testing::Now() - t));
+    }
+    long_word_us.push_back(langdata::Percentile(&times, 0.50));
+    std::printf("%17zu %6.1f\n", length, long_word_us.back());
+    std::fflush(stdout);
+  }
+
   const size_t keystrokes = keystroke_us.size();
   const double p50 = langdata::Percentile(&keystroke_us, 0.50);
   const double p99 = langdata::Percentile(&keystroke_us, 0.99);
@@ -95,8 +129,12 @@ int main(int argc, char** argv) {
   const double suggest_p99 = langdata::Percentile(&suggest_us, 0.99);
   std::printf("init_ms=%.1f p50_us=%.1f p99_us=%.1f max_us=%.1f "
               "p99_long_us=%.1f suggest_p99_us=%.1f private_mb=%.1f "
-              "keystrokes=%zu\n",
+              "keystrokes=%zu",
               1000 * init_seconds, p50, p99, max, p99_long, suggest_p99,
               private_mb, keystrokes);
+  for (size_t i = 0; i < long_word_us.size(); ++i) {
+    std::printf(" long_%zu_us=%.1f", kLongLengths[i], long_word_us[i]);
+  }
+  std::printf("\n");
   return 0;
 }
