@@ -35,6 +35,13 @@ ModelView::ModelView(const TransliterationModel& model)
   vocalic_r_.assign(1, VocalicRFor(language));
   const std::wstring* matra = language_model_.FindMatra(vocalic_r_);
   vocalic_r_sign_ = matra != nullptr ? *matra : vocalic_r_;
+  // The script's block: the one of a consonant of the language.
+  for (const std::wstring& consonant : language_model_.consonants()) {
+    if (consonant.size() == 1) {
+      window_base_ = static_cast<wchar_t>(consonant[0] & ~(kWindowUnits - 1));
+      break;
+    }
+  }
 }
 
 int ModelView::ClassOf(wchar_t unit) const {
@@ -48,9 +55,51 @@ bool ModelView::CountAtLeast(RuleTableIndex table, const std::wstring& key,
   return it != counts.end() && it->second >= minimum;
 }
 
+ModelView::UnitFacts ModelView::FactsOf(wchar_t unit) const {
+  const size_t slot = static_cast<uint16_t>(unit - window_base_);
+  if (slot < kWindowUnits && unit_facts_[slot].known) {
+    return unit_facts_[slot];
+  }
+  UnitFacts facts;
+  facts.known = true;
+  facts.unit_class = static_cast<int8_t>(ClassOf(unit));
+  facts.middle = CountAtLeast(kWordMiddlePositions, std::wstring(1, unit),
+                              kMinMiddleCount);
+  facts.virama = language_model_.IsVirama(std::wstring(1, unit));
+  if (slot < kWindowUnits) unit_facts_[slot] = facts;
+  return facts;
+}
+
+bool ModelView::PairCommon(wchar_t previous, wchar_t current) const {
+  const size_t a = static_cast<uint16_t>(previous - window_base_);
+  const size_t b = static_cast<uint16_t>(current - window_base_);
+  const bool cached = a < kWindowUnits && b < kWindowUnits;
+  int8_t* known = cached ? &pair_common_[a * kWindowUnits + b] : nullptr;
+  if (known != nullptr && *known != 0) return *known > 0;
+  std::wstring pair(1, previous);
+  pair.push_back(current);
+  const bool common = CountAtLeast(kConsecChars, pair, kMinPairCount);
+  if (known != nullptr) *known = common ? 1 : -1;
+  return common;
+}
+
+bool ModelView::ClassPairCommon(int previous, int current) const {
+  const bool cached = previous >= 0 && previous < kClassCount &&
+                      current >= 0 && current < kClassCount;
+  int8_t* known =
+      cached ? &class_pair_common_[previous * kClassCount + current] : nullptr;
+  if (known != nullptr && *known != 0) return *known > 0;
+  const std::wstring classes =
+      ime_shared::SimpleItoa(previous) + ime_shared::SimpleItoa(current);
+  const bool common =
+      CountAtLeast(kConsecCharClasses, classes, kMinClassPairCount);
+  if (known != nullptr) *known = common ? 1 : -1;
+  return common;
+}
+
 bool ModelView::CheckLanguageRules(const std::wstring& word) const {
   if (word.empty()) return false;
-  int previous_class = ClassOf(word[0]);
+  int previous_class = FactsOf(word[0]).unit_class;
   if (previous_class != Language::CONSONANT &&
       previous_class != Language::VOWEL) {
     return false;
@@ -60,35 +109,21 @@ bool ModelView::CheckLanguageRules(const std::wstring& word) const {
   if (!CountAtLeast(kWordBeginPositions, word.substr(0, 1), kMinBeginCount)) {
     return false;
   }
-  std::wstring pair;
-  std::wstring unit;
+  bool previous_virama = FactsOf(word[0]).virama;
   for (size_t i = 1; i < n; ++i) {
-    const wchar_t p = word[i - 1];
     const wchar_t c = word[i];
-    const int current_class = ClassOf(c);
-    pair.assign(1, p);
-    pair.push_back(c);
-    if (!CountAtLeast(kConsecChars, pair, kMinPairCount)) return false;
-    const std::wstring classes = ime_shared::SimpleItoa(previous_class) +
-                                 ime_shared::SimpleItoa(current_class);
-    if (!CountAtLeast(kConsecCharClasses, classes, kMinClassPairCount)) {
-      return false;
-    }
-    unit.assign(1, c);
-    if (i + 1 < n && !CountAtLeast(kWordMiddlePositions, unit,
-                                   kMinMiddleCount)) {
-      return false;
-    }
+    const UnitFacts facts = FactsOf(c);
+    const int current_class = facts.unit_class;
+    if (!PairCommon(word[i - 1], c)) return false;
+    if (!ClassPairCommon(previous_class, current_class)) return false;
+    if (i + 1 < n && !facts.middle) return false;
     // After a virama only a consonant or a joiner may follow; a virama
     // only follows a consonant.
-    if (language_model_.IsVirama(std::wstring(1, p)) &&
-        current_class != Language::CONSONANT && c != 0x200D && c != 0x200C) {
+    if (previous_virama && current_class != Language::CONSONANT &&
+        c != 0x200D && c != 0x200C) {
       return false;
     }
-    if (language_model_.IsVirama(unit) &&
-        previous_class != Language::CONSONANT) {
-      return false;
-    }
+    if (facts.virama && previous_class != Language::CONSONANT) return false;
     // A vowel sign needs a consonant to sit on.
     if (current_class == Language::MATRA &&
         (previous_class == Language::VOWEL ||
@@ -97,6 +132,7 @@ bool ModelView::CheckLanguageRules(const std::wstring& word) const {
       return false;
     }
     previous_class = current_class;
+    previous_virama = facts.virama;
   }
   return CountAtLeast(kWordEndPositions, word.substr(n - 1), kMinEndCount);
 }

@@ -8,6 +8,8 @@
 //   language;
 // - MatchesConsonantSkeleton: the consonant classes of both words, in
 //   order, must agree.
+// What the tables say of the script's characters and their pairs is kept
+// once looked up, so the view is for one thread (the transliterator's).
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
 
@@ -69,6 +71,21 @@ class ModelView {
 
  private:
   int ClassOf(wchar_t unit) const;
+
+  // What the rule tables say of one unit and of two units in a row, read
+  // once for the units of the script's block: the checks of a long
+  // candidate read them at every unit.
+  struct UnitFacts {
+    bool known = false;
+    int8_t unit_class = 0;
+    bool middle = false;  // common enough inside a word
+    bool virama = false;
+  };
+  static constexpr size_t kWindowUnits = 128;
+  static constexpr int kClassCount = 8;
+  UnitFacts FactsOf(wchar_t unit) const;
+  bool PairCommon(wchar_t previous, wchar_t current) const;
+  bool ClassPairCommon(int previous, int current) const;
   // True when |key| is in |table| with a count of at least |minimum|.
   bool CountAtLeast(RuleTableIndex table, const std::wstring& key,
                     int32_t minimum) const;
@@ -83,6 +100,17 @@ class ModelView {
   bool skips_first_letter_;    // "ur", "fa", "el", "am", "ti"
   std::wstring vocalic_r_;     // the vocalic R letter of the script
   std::wstring vocalic_r_sign_;  // its matra, or the letter itself
+
+  // The block of kWindowUnits units whose facts are kept, and the facts
+  // found so far (for pairs and class pairs: 0 not yet looked up, 1
+  // common, -1 not).
+  wchar_t window_base_ = 0;
+  mutable std::vector<UnitFacts> unit_facts_ =
+      std::vector<UnitFacts>(kWindowUnits);
+  mutable std::vector<int8_t> pair_common_ =
+      std::vector<int8_t>(kWindowUnits * kWindowUnits, 0);
+  mutable std::vector<int8_t> class_pair_common_ =
+      std::vector<int8_t>(kClassCount * kClassCount, 0);
 };
 
 }  // namespace ime_t13n

@@ -10,6 +10,27 @@ namespace {
 
 constexpr int kInitialSlotBits = 6;
 
+// Scores of an ordinary word stay within 2^-64 .. 2^64; other maps keep
+// their highest score within 2^-32 .. 2^32 at an exponent that is a
+// multiple of 64 (so that neighbouring suffixes mostly share theirs); an
+// alignment keeps every score below 2^64, leaving room for the factors a
+// combination multiplies in, and uses factors up to 2^126.
+constexpr int kOrdinaryPower = 64;
+constexpr int kExponentStep = 64;
+constexpr int kHeadroomPower = 64;
+constexpr int kMaxFactorPower = 126;
+// The same bounds as floats, for the quick tests of the usual case.
+constexpr float kHeadroom = 0x1p64f;     // 2^kHeadroomPower
+constexpr float kOrdinaryLow = 0x1p-64f;  // 2^-kOrdinaryPower
+constexpr float kOrdinaryHigh = 0x1p64f;  // 2^kOrdinaryPower
+
+// The power of two at or above |value| (> 0): value <= 2^power.
+int PowerOf(double value) {
+  int power = 0;
+  const double fraction = std::frexp(value, &power);
+  return fraction == 0.5 ? power - 1 : power;
+}
+
 }  // namespace
 
 HashedText HashedText::Of(const wchar_t* text, size_t length) {
@@ -21,14 +42,127 @@ HashedText HashedText::Of(const wchar_t* text, size_t length) {
   return hashed;
 }
 
+namespace {
+
+// Whether the |length| units at |a| and |b| are the same; the texts
+// compared are a few units long.
+inline bool SameUnits(const wchar_t* a, const wchar_t* b, uint32_t length) {
+  for (uint32_t i = 0; i < length; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// Reads a key chunk by chunk: its own parts, then the heads of the
+// finished readings it goes on with.
+class KeyCursor {
+ public:
+  KeyCursor(const HashedText* parts, int count, uint32_t tail,
+            const FinishedReadings* tails)
+      : parts_(parts), parts_left_(count), tail_(tail), tails_(tails) {}
+
+  // Units left in the current chunk, and the chunk.
+  uint32_t left() const { return left_; }
+  const wchar_t* text() const { return text_; }
+  void Skip(uint32_t units) {
+    text_ += units;
+    left_ -= units;
+  }
+  // True when all that is left of the key is the finished reading tail().
+  bool OnlyTail() const { return left_ == 0 && parts_left_ == 0; }
+  uint32_t tail() const { return tail_; }
+  // Moves on to the next chunk that holds a unit; false at the key's end.
+  bool Next() {
+    for (;;) {
+      if (parts_left_ > 0) {
+        text_ = parts_->text;
+        left_ = parts_->length;
+        ++parts_;
+        --parts_left_;
+      } else if (tail_ != NativeEntry::kNoTail) {
+        const NativeEntry& reading = tails_->at(tail_);
+        text_ = tails_->head(reading);
+        left_ = reading.head_length;
+        tail_ = reading.tail;
+      } else {
+        return false;
+      }
+      if (left_ > 0) return true;
+    }
+  }
+
+ private:
+  const wchar_t* text_ = nullptr;
+  uint32_t left_ = 0;
+  const HashedText* parts_;
+  int parts_left_;
+  uint32_t tail_;
+  const FinishedReadings* tails_;
+};
+
+// Whether the keys read by |a| and |b| are the same. Two keys that go on
+// with the same finished reading from the same point are equal from there.
+bool SameKey(KeyCursor a, KeyCursor b) {
+  for (;;) {
+    if (a.OnlyTail() && b.OnlyTail() && a.tail() == b.tail()) return true;
+    if (a.left() == 0 && !a.Next()) return b.left() == 0 && !b.Next();
+    if (b.left() == 0 && !b.Next()) return false;
+    const uint32_t units = std::min(a.left(), b.left());
+    if (!SameUnits(a.text(), b.text(), units)) return false;
+    a.Skip(units);
+    b.Skip(units);
+  }
+}
+
+}  // namespace
+
+void FinishedReadings::Clear() {
+  entries_.clear();
+  heads_.clear();
+}
+
+uint32_t FinishedReadings::Add(const NativeEntry& entry, const wchar_t* head) {
+  NativeEntry copy = entry;
+  copy.head = static_cast<uint32_t>(heads_.size());
+  heads_.insert(heads_.end(), head, head + entry.head_length);
+  entries_.push_back(copy);
+  return static_cast<uint32_t>(entries_.size() - 1);
+}
+
+void FinishedReadings::AppendKey(uint32_t index, std::wstring* out,
+                                 size_t limit) const {
+  if (index == NativeEntry::kNoTail || limit == 0) return;
+  const size_t length = std::min<size_t>(entries_[index].length, limit);
+  const size_t start = out->size();
+  out->resize(start + length);
+  wchar_t* next = &(*out)[start];
+  wchar_t* const end = next + length;
+  while (index != NativeEntry::kNoTail && next != end) {
+    const NativeEntry& reading = entries_[index];
+    const size_t units =
+        std::min<size_t>(reading.head_length, static_cast<size_t>(end - next));
+    next = std::copy(head(reading), head(reading) + units, next);
+    index = reading.tail;
+  }
+}
+
 void NativeScoreMap::Clear() {
   keys_.clear();
   entries_.clear();
   exponent_ = 0;
+  highest_ = 0.0f;
+  stale_ = false;
   if (++generation_ == 0x10000) {
     std::fill(slots_.begin(), slots_.end(), 0);
     generation_ = 1;
   }
+}
+
+void NativeScoreMap::AppendKey(const Entry& entry, std::wstring* out,
+                               size_t limit) const {
+  const size_t units = std::min<size_t>(entry.head_length, limit);
+  out->append(head(entry), units);
+  if (tails_ != nullptr) tails_->AppendKey(entry.tail, out, limit - units);
 }
 
 size_t NativeScoreMap::SlotOf(uint64_t hash) const {
@@ -39,18 +173,40 @@ size_t NativeScoreMap::SlotOf(uint64_t hash) const {
 }
 
 bool NativeScoreMap::KeyEquals(const Entry& entry, const HashedText* parts,
-                               int count) const {
-  const wchar_t* stored = keys_.data() + entry.offset;
-  for (int p = 0; p < count; ++p) {
-    const wchar_t* text = parts[p].text;
-    for (uint32_t i = 0; i < parts[p].length; ++i) {
-      if (*stored++ != text[i]) return false;
+                               int count, uint32_t tail) const {
+  // The lengths are equal (the caller compared them).
+  const wchar_t* stored = keys_.data() + entry.head;
+  if (entry.tail == tail) {
+    // The same rest: the heads decide.
+    for (int p = 0; p < count; ++p) {
+      if (!SameUnits(stored, parts[p].text, parts[p].length)) return false;
+      stored += parts[p].length;
     }
+    return true;
   }
-  return true;
+  if (entry.tail == NativeEntry::kNoTail) {
+    // A key kept whole (what every key of an ordinary word is) against
+    // the parts and the rest's chain of heads.
+    for (int p = 0; p < count; ++p) {
+      if (!SameUnits(stored, parts[p].text, parts[p].length)) return false;
+      stored += parts[p].length;
+    }
+    for (uint32_t t = tail; t != NativeEntry::kNoTail;) {
+      const NativeEntry& reading = tails_->at(t);
+      if (!SameUnits(stored, tails_->head(reading), reading.head_length)) {
+        return false;
+      }
+      stored += reading.head_length;
+      t = reading.tail;
+    }
+    return true;
+  }
+  const HashedText head{stored, entry.head_length, 0, 1};
+  return SameKey(KeyCursor(&head, 1, entry.tail, tails_),
+                 KeyCursor(parts, count, tail, tails_));
 }
 
-size_t NativeScoreMap::Probe(const HashedText* parts, int count,
+size_t NativeScoreMap::Probe(const HashedText* parts, int count, uint32_t tail,
                              const HashedText& combined) const {
   const size_t mask = slots_.size() - 1;
   const uint64_t tag = combined.hash >> 48;
@@ -60,7 +216,7 @@ size_t NativeScoreMap::Probe(const HashedText* parts, int count,
     if (((value >> 32) & 0xFFFF) == tag) {
       const Entry& entry = entries_[static_cast<uint32_t>(value) - 1];
       if (entry.hash == combined.hash && entry.length == combined.length &&
-          KeyEquals(entry, parts, count)) {
+          KeyEquals(entry, parts, count, tail)) {
         break;
       }
     }
@@ -69,7 +225,8 @@ size_t NativeScoreMap::Probe(const HashedText* parts, int count,
   return slot;
 }
 
-void NativeScoreMap::Rehash(size_t slot_count) {
+void NativeScoreMap::Rehash(size_t slot_count) const {
+  stale_ = false;
   if (slot_count == slots_.size() && ++generation_ < 0x10000) {
     // The same table again: a new generation frees every slot.
   } else {
@@ -88,43 +245,68 @@ void NativeScoreMap::Rehash(size_t slot_count) {
 
 float NativeScoreMap::Add(const wchar_t* key, size_t length, float delta) {
   const HashedText whole = HashedText::Of(key, length);
-  return AddJoined(&whole, 1, whole, delta);
+  return AddJoined(&whole, 1, NativeEntry::kNoTail, whole, delta);
 }
 
 float NativeScoreMap::AddJoined(const HashedText* parts, int count,
-                                const HashedText& combined, float delta) {
+                                uint32_t tail, const HashedText& combined,
+                                float delta) {
   if (slots_.empty()) Rehash(size_t{1} << kInitialSlotBits);
-  size_t slot = Probe(parts, count, combined);
+  if (stale_) Rehash(slots_.size());
+  size_t slot = Probe(parts, count, tail, combined);
   if (SlotUsed(slots_[slot])) {
     return entries_[static_cast<uint32_t>(slots_[slot]) - 1].score += delta;
   }
   // Keep the table at most half full.
   if ((entries_.size() + 1) * 2 > slots_.size()) {
     Rehash(slots_.size() * 2);
-    slot = Probe(parts, count, combined);
+    slot = Probe(parts, count, tail, combined);
   }
   Entry entry;
-  entry.offset = static_cast<uint32_t>(keys_.size());
-  entry.length = combined.length;
   entry.hash = combined.hash;
   entry.power = combined.power;
+  entry.length = combined.length;
   entry.score = 0.0f + delta;
-  // Unit by unit: the pieces are a few units long.
+  entry.head = static_cast<uint32_t>(keys_.size());
+  entry.tail = tail;
+  entry.first = 0;
+  // Unit by unit: the parts are a few units long.
   for (int p = 0; p < count; ++p) {
     for (uint32_t i = 0; i < parts[p].length; ++i) {
       keys_.push_back(parts[p].text[i]);
     }
   }
+  entry.head_length = static_cast<uint32_t>(keys_.size()) - entry.head;
+  if (tail != NativeEntry::kNoTail && combined.length <= kWholeKeyUnits) {
+    // A short key is kept whole.
+    for (uint32_t t = tail; t != NativeEntry::kNoTail;) {
+      const NativeEntry& reading = tails_->at(t);
+      const wchar_t* text = tails_->head(reading);
+      for (uint32_t i = 0; i < reading.head_length; ++i) {
+        keys_.push_back(text[i]);
+      }
+      t = reading.tail;
+    }
+    entry.head_length = combined.length;
+    entry.tail = NativeEntry::kNoTail;
+  }
+  if (entry.head_length > 0) {
+    entry.first = keys_[entry.head];
+  } else if (entry.tail != NativeEntry::kNoTail) {
+    entry.first = tails_->at(entry.tail).first;
+  }
   slots_[slot] = MakeSlot(generation_, combined.hash, entries_.size());
   entries_.push_back(entry);
+  NoteScore(entry.score);
   return entry.score;
 }
 
 const NativeScoreMap::Entry* NativeScoreMap::Find(const wchar_t* key,
                                                   size_t length) const {
   if (slots_.empty()) return nullptr;
+  if (stale_) Rehash(slots_.size());
   const HashedText whole = HashedText::Of(key, length);
-  const size_t slot = Probe(&whole, 1, whole);
+  const size_t slot = Probe(&whole, 1, NativeEntry::kNoTail, whole);
   return SlotUsed(slots_[slot])
              ? &entries_[static_cast<uint32_t>(slots_[slot]) - 1]
              : nullptr;
@@ -153,23 +335,38 @@ void NativeScoreMap::EraseBelow(float bottom, size_t tied_kept) {
   }
   if (kept == entries_.size()) return;
   entries_.resize(kept);
-  Rehash(slots_.size());
+  // The table is made again when the map is next looked into: a map cut to
+  // the beam is mostly only read from then on.
+  stale_ = true;
 }
 
 void NativeScoreMap::Shift(int shift) {
   if (shift == 0) return;
   for (Entry& entry : entries_) entry.score = std::ldexp(entry.score, shift);
+  highest_ = std::ldexp(highest_, shift);
   exponent_ += shift;
 }
 
-float NativeScoreMap::AlignFor(int exponent) {
+float NativeScoreMap::AlignFor(int exponent, double highest) {
   if (entries_.empty()) {
     exponent_ = exponent;
+    highest_ = 0.0f;
     return 1.0f;
   }
-  if (exponent_ - exponent > kExponentStep) {
-    Shift(exponent + kExponentStep - exponent_);
+  // The usual case, an ordinary word's: nothing to move.
+  if (exponent == exponent_ && highest_ < kHeadroom && highest < kHeadroom) {
+    return 1.0f;
   }
+  // The highest exponent at which both the map's scores and the incoming
+  // ones stay below 2^kHeadroomPower; and a factor of at most 2^126.
+  int limit = exponent + kMaxFactorPower;
+  if (highest_ > 0.0f) {
+    limit = std::min(limit, exponent_ + kHeadroomPower - PowerOf(highest_));
+  }
+  if (highest > 0.0 && std::isfinite(highest)) {
+    limit = std::min(limit, exponent + kHeadroomPower - PowerOf(highest));
+  }
+  if (exponent_ > limit) Shift(limit - exponent_);
   return std::ldexp(1.0f, exponent_ - exponent);
 }
 
@@ -179,15 +376,21 @@ void NativeScoreMap::Normalize() {
     const float magnitude = std::fabs(entry.score);
     if (std::isfinite(magnitude) && magnitude > highest) highest = magnitude;
   }
+  highest_ = highest;
   if (highest == 0.0f) return;
-  // The true highest score is 2^(power - exponent_) times a fraction in
-  // [1/2, 1); the exponent that puts it in [2^-kExponentStep, 1) rounds
-  // -(power - exponent_) down to a multiple of the step.
-  int power = 0;
-  std::frexp(highest, &power);
-  const int deficit = exponent_ - power;
-  const int target =
-      deficit >= 0 ? deficit / kExponentStep * kExponentStep : 0;
+  if (exponent_ == 0 && highest > kOrdinaryLow && highest <= kOrdinaryHigh) {
+    return;
+  }
+  // The true highest score lies in (2^(power - 1), 2^power].
+  const int power = PowerOf(highest) - exponent_;
+  int target = 0;
+  if (power <= -kOrdinaryPower || power > kOrdinaryPower) {
+    // The multiple of kExponentStep nearest to -power.
+    const int x = power + kExponentStep / 2;
+    const int steps = x >= 0 ? x / kExponentStep
+                             : -((-x + kExponentStep - 1) / kExponentStep);
+    target = -steps * kExponentStep;
+  }
   Shift(target - exponent_);
 }
 

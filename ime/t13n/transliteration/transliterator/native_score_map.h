@@ -3,11 +3,15 @@
 // keys in one growing buffer and its entries in insertion order, and holds
 // on to its memory between uses: once warmed up it allocates nothing.
 //
-// Most keys are two readings joined (a first segment and the reading of
-// the rest of the word, sometimes with a virama between them). The hash of
-// a key is polynomial, so that the hash of a joined key follows from the
-// hashes of its parts without reading them, and a joined key is looked up
-// without being built.
+// Most keys are two readings joined: a first segment (sometimes with a
+// virama after it) and a reading of the rest of the word. A key is kept as
+// its head, the few units of its own, and its tail, a reading of the rest
+// already finished and kept in FinishedReadings, which is a head and a tail
+// in turn. So a key costs the same however long the word: nothing of the
+// rest is copied. The hash of a key is polynomial, so that the hash of a
+// joined key follows from the hashes of its parts without reading them; two
+// keys with the same hash are compared unit by unit, head by head, and are
+// known equal as soon as both go on with the same finished reading.
 //
 // Scores are probabilities multiplied along a segmentation, so the readings
 // of a long word score far below what a float can hold. A map therefore
@@ -21,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,35 +51,60 @@ struct HashedText {
   }
 };
 
+// A key and its score: the key is |head_length| units of a text buffer of
+// the map or store that holds the entry, followed by the finished reading
+// |tail| when there is one.
+struct NativeEntry {
+  static constexpr uint32_t kNoTail = 0xFFFFFFFFu;
+
+  uint64_t hash;    // HashedText hash of the whole key
+  uint64_t power;   // HashedText power of the whole key
+  uint32_t length;  // of the whole key, in UTF-16 units
+  float score;
+  uint32_t head;    // offset of the head in the holder's text buffer
+  uint32_t head_length;
+  uint32_t tail;    // index in FinishedReadings, or kNoTail
+  wchar_t first;    // the key's first unit (0 for an empty key)
+
+  HashedText Hashed() const {
+    return HashedText{nullptr, length, hash, power};
+  }
+};
+
+// The readings of the suffixes whose maps are finished, in one place, so
+// that keys can go on with them. Indices stay valid until Clear.
+class FinishedReadings {
+ public:
+  void Clear();
+  // Copies |entry|, whose head lies at |head|, and returns its index.
+  uint32_t Add(const NativeEntry& entry, const wchar_t* head);
+
+  size_t size() const { return entries_.size(); }
+  const NativeEntry& at(uint32_t index) const { return entries_[index]; }
+  const wchar_t* head(const NativeEntry& entry) const {
+    return heads_.data() + entry.head;
+  }
+  // Appends the key of the reading |index| to |out|, at most |limit| of its
+  // first units.
+  void AppendKey(uint32_t index, std::wstring* out,
+                 size_t limit = std::numeric_limits<size_t>::max()) const;
+
+ private:
+  std::vector<NativeEntry> entries_;
+  std::vector<wchar_t> heads_;
+};
+
 class NativeScoreMap {
  public:
-  struct Entry {
-    uint32_t offset;  // of the key in the key buffer
-    uint32_t length;  // of the key, in UTF-16 units
-    uint64_t hash;    // HashedText hash of the key
-    uint64_t power;   // HashedText power of the key
-    float score;
-  };
+  typedef NativeEntry Entry;
 
-  NativeScoreMap() = default;
+  // |tails| holds the readings the keys of the map may go on with; null
+  // for a map whose keys have no tails.
+  explicit NativeScoreMap(const FinishedReadings* tails = nullptr)
+      : tails_(tails) {}
 
   // Empties the map, keeping its memory; the exponent is 0 again.
   void Clear();
-
-  // The power of two the stored scores are multiplied by.
-  int exponent() const { return exponent_; }
-  // Makes the map ready to take scores stored with |exponent| and returns
-  // the power of two to multiply them by before they are added. An empty
-  // map takes |exponent| on. Otherwise the map keeps its own exponent while
-  // that lifts the incoming scores by at most 2^kExponentStep (beyond that
-  // the map's scores are lowered first, so that nothing overflows).
-  float AlignFor(int exponent);
-  // Moves the exponent to the multiple of kExponentStep (0 or more) that
-  // puts the highest score in [2^-kExponentStep, 1). A map whose true
-  // scores reach 2^-kExponentStep stays at exponent 0, so that the scores
-  // of ordinary words are never touched.
-  void Normalize();
-  static constexpr int kExponentStep = 64;
 
   // Adds |delta| to the score of |key| (0 when it was absent) and returns
   // the new score. |key| must not point into this map.
@@ -82,13 +112,36 @@ class NativeScoreMap {
   float Add(const std::wstring& key, float delta) {
     return Add(key.data(), key.size(), delta);
   }
-  // The same for the key made of |count| (1 to 3) parts one after the
-  // other; |combined| is the HashedText of the whole key (its text unused).
-  float AddJoined(const HashedText* parts, int count,
+  // The same for the key made of |count| (1 or 2) parts one after the
+  // other and then the finished reading |tail| (or none: kNoTail);
+  // |combined| is the HashedText of the whole key (its text unused). A key
+  // of at most kWholeKeyUnits units is kept whole, without a tail: an
+  // ordinary word's readings are read in one piece, and a long word's
+  // chain of heads ends in one.
+  static constexpr uint32_t kWholeKeyUnits = 32;
+  float AddJoined(const HashedText* parts, int count, uint32_t tail,
                   const HashedText& combined, float delta);
 
   // The entry of |key|; null when absent.
   const Entry* Find(const wchar_t* key, size_t length) const;
+
+  // The power of two the stored scores are multiplied by.
+  int exponent() const { return exponent_; }
+  // At least the magnitude of every stored score (NaNs and infinities
+  // aside).
+  float highest() const { return highest_; }
+  // Makes the map ready to take scores stored with |exponent|, none larger
+  // than |highest| in magnitude, and returns the power of two to multiply
+  // them by before they are added. The map keeps its exponent unless that
+  // would bring the incoming scores or its own within 2^64 of what a float
+  // holds, or need a factor a float cannot hold; then it lowers its scores
+  // first. An empty map takes |exponent| on.
+  float AlignFor(int exponent, double highest);
+  // Sets the exponent from the highest score: 0 while the true scores'
+  // highest lies within 2^-64 .. 2^64 (as an ordinary word's always does:
+  // its scores are never touched), otherwise the multiple of 64 that
+  // brings it within 2^-32 .. 2^32.
+  void Normalize();
 
   // Removes every entry whose score is below |bottom|, and of those that
   // score exactly |bottom| all but the first |tied_kept|; the others keep
@@ -99,27 +152,40 @@ class NativeScoreMap {
   size_t size() const { return entries_.size(); }
   // Entries in insertion order.
   const std::vector<Entry>& entries() const { return entries_; }
-  const wchar_t* key(const Entry& entry) const {
-    return keys_.data() + entry.offset;
+  // The head of |entry|: its whole key when it has no tail.
+  const wchar_t* head(const Entry& entry) const {
+    return keys_.data() + entry.head;
   }
+  // Appends the key of |entry| to |out|, at most |limit| of its first
+  // units.
+  void AppendKey(const Entry& entry, std::wstring* out,
+                 size_t limit = std::numeric_limits<size_t>::max()) const;
+
   std::wstring KeyString(const Entry& entry) const {
-    return std::wstring(key(entry), entry.length);
-  }
-  // The key of |entry| as a HashedText (valid until the map changes).
-  HashedText Hashed(const Entry& entry) const {
-    return HashedText{key(entry), entry.length, entry.hash, entry.power};
+    std::wstring key;
+    AppendKey(entry, &key);
+    return key;
   }
 
  private:
   size_t SlotOf(uint64_t hash) const;
-  // The slot of the key made of |parts|, or of the empty slot where it
-  // would go.
-  size_t Probe(const HashedText* parts, int count,
+  // The slot of the key made of |parts| and |tail|, or of the empty slot
+  // where it would go.
+  size_t Probe(const HashedText* parts, int count, uint32_t tail,
                const HashedText& combined) const;
-  bool KeyEquals(const Entry& entry, const HashedText* parts, int count) const;
-  void Rehash(size_t slot_count);
+  bool KeyEquals(const Entry& entry, const HashedText* parts, int count,
+                 uint32_t tail) const;
+  void Rehash(size_t slot_count) const;
   // Multiplies every score by 2^|shift| and adds |shift| to the exponent.
   void Shift(int shift);
+  void NoteScore(float score) {
+    const float magnitude = score < 0.0f ? -score : score;
+    // An infinity or a NaN (broken data) is no bound.
+    if (magnitude > highest_ &&
+        magnitude <= std::numeric_limits<float>::max()) {
+      highest_ = magnitude;
+    }
+  }
 
   // A slot: the map's generation (16 bits), 16 bits of the key's hash and
   // the entry index + 1 (32 bits). A slot of an older generation is free,
@@ -131,13 +197,17 @@ class NativeScoreMap {
   }
   bool SlotUsed(uint64_t slot) const { return (slot >> 48) == generation_; }
 
-  std::vector<wchar_t> keys_;
+  const FinishedReadings* tails_;
+  std::vector<wchar_t> keys_;  // the heads
   std::vector<Entry> entries_;
-  // Open addressing over a power-of-two table.
-  std::vector<uint64_t> slots_;
-  int slot_bits_ = 0;
-  uint64_t generation_ = 1;
+  // Open addressing over a power-of-two table. The table only indexes the
+  // entries, so a lookup may make it again (see stale_).
+  mutable std::vector<uint64_t> slots_;
+  mutable int slot_bits_ = 0;
+  mutable uint64_t generation_ = 1;
   int exponent_ = 0;
+  float highest_ = 0.0f;
+  mutable bool stale_ = false;  // the table must be made before a lookup
 };
 
 }  // namespace ime_t13n

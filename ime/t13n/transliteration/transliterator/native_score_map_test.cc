@@ -58,43 +58,56 @@ TEST(NativeScoreMapTest, EraseBelowKeepsTheFirstTiesAndTheRestFindable) {
   EXPECT_EQ(map.size(), 44u);
 }
 
-// Scores far below what a float holds are kept at a higher exponent, in
-// order; scores a float holds are never touched.
-TEST(NativeScoreMapTest, ExponentKeepsTinyScoresAndLeavesOrdinaryOnes) {
+// Scores far beyond what a float holds, either way, are kept at another
+// exponent, in order; scores an ordinary word has are never touched.
+TEST(NativeScoreMapTest, ExponentKeepsExtremeScoresAndLeavesOrdinaryOnes) {
   NativeScoreMap ordinary;
   ordinary.Add(L"a", 1e-15f);
-  ordinary.Add(L"b", 3e-16f);
+  ordinary.Add(L"b", 3e15f);
   ordinary.Normalize();
   EXPECT_EQ(ordinary.exponent(), 0);
   EXPECT_EQ(ordinary.Find(L"a", 1)->score, 1e-15f);
+  EXPECT_EQ(ordinary.Find(L"b", 1)->score, 3e15f);
 
-  // 2^-100 and 2^-130 (below the normal floats) keep their ratio.
+  // 2^-100 and 2^-126 (below the normal floats) keep their ratio.
   NativeScoreMap tiny;
   tiny.Add(L"a", std::ldexp(1.0f, -100));
   tiny.Add(L"b", std::ldexp(1.0f, -126));
   tiny.Normalize();
-  EXPECT_EQ(tiny.exponent(), NativeScoreMap::kExponentStep);
+  EXPECT_EQ(tiny.exponent(), 128);
+  EXPECT_EQ(tiny.Find(L"a", 1)->score, std::ldexp(1.0f, 28));
+  EXPECT_EQ(tiny.Find(L"b", 1)->score, std::ldexp(1.0f, 2));
+  EXPECT_EQ(tiny.highest(), std::ldexp(1.0f, 28));
+
+  NativeScoreMap huge;
+  huge.Add(L"a", std::ldexp(1.0f, 100));
+  huge.Add(L"b", 1.0f);
+  huge.Normalize();
+  EXPECT_EQ(huge.exponent(), -128);
+  EXPECT_EQ(huge.Find(L"a", 1)->score, std::ldexp(1.0f, -28));
+  EXPECT_EQ(huge.Find(L"b", 1)->score, std::ldexp(1.0f, -128));
+
+  // Incoming scores are brought to the map's exponent while both stay far
+  // from what a float holds; otherwise the map lowers its scores first.
+  EXPECT_EQ(tiny.AlignFor(128, 1024.0), 1.0f);
+  EXPECT_EQ(tiny.exponent(), 128);
+  EXPECT_EQ(tiny.AlignFor(0, 1.0), std::ldexp(1.0f, 64));
+  EXPECT_EQ(tiny.exponent(), 64);
   EXPECT_EQ(tiny.Find(L"a", 1)->score, std::ldexp(1.0f, -36));
-  EXPECT_EQ(tiny.Find(L"b", 1)->score, std::ldexp(1.0f, -62));
-
-  // Scores stored at exponent 0 come in lifted to the map's exponent; an
-  // empty map takes the incoming exponent on.
-  EXPECT_EQ(tiny.AlignFor(0), std::ldexp(1.0f, 64));
-  EXPECT_EQ(tiny.AlignFor(64), 1.0f);
-  EXPECT_EQ(tiny.AlignFor(128), std::ldexp(1.0f, -64));
-  NativeScoreMap empty;
-  EXPECT_EQ(empty.AlignFor(192), 1.0f);
-  EXPECT_EQ(empty.exponent(), 192);
-
-  // A lift beyond one step lowers the map first: nothing overflows.
+  EXPECT_EQ(huge.AlignFor(-64, 1.0), std::ldexp(1.0f, -64));
+  EXPECT_EQ(huge.exponent(), -128);
+  // The factor itself stays a float.
   NativeScoreMap deep;
-  deep.AlignFor(192);
-  deep.Add(L"a", 0.5f);
-  EXPECT_EQ(deep.AlignFor(0), std::ldexp(1.0f, 64));
-  EXPECT_EQ(deep.exponent(), 64);
-  EXPECT_EQ(deep.Find(L"a", 1)->score, std::ldexp(0.5f, -128));
-  deep.Clear();
-  EXPECT_EQ(deep.exponent(), 0);
+  deep.AlignFor(300, 1.0);
+  deep.Add(L"a", 1.0f);
+  EXPECT_EQ(deep.AlignFor(0, std::ldexp(1.0, -100)), std::ldexp(1.0f, 126));
+  EXPECT_EQ(deep.exponent(), 126);
+  // An empty map takes the incoming exponent on; Clear forgets it.
+  NativeScoreMap empty;
+  EXPECT_EQ(empty.AlignFor(192, 1.0), 1.0f);
+  EXPECT_EQ(empty.exponent(), 192);
+  empty.Clear();
+  EXPECT_EQ(empty.exponent(), 0);
 }
 
 }  // namespace

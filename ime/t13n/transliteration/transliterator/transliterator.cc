@@ -33,6 +33,9 @@ constexpr double kMinRescoredScore = 0.001;
 // Rescoring ends once this many words were multiplied by their
 // dictionary score.
 constexpr int kMaxRescoredWords = 20;
+// A reading longer than this is looked up in the dictionary by its first
+// units first.
+constexpr size_t kProbedUnits = 32;
 
 const char* SegmentTypeName(int type) {
   switch (type) {
@@ -53,7 +56,13 @@ void AddSegmentProbability(
 }  // namespace
 
 void Transliterator::Scratch::Prepare(size_t length) {
-  if (results.size() < length) results.resize(length);
+  suffixes.assign(length, Suffix{0, 0, 0, 0.0f});
+  finished.Clear();
+  free_maps.clear();
+  for (size_t i = maps.size(); i-- > 0;) {
+    free_maps.push_back(static_cast<int>(i));
+  }
+  top_map = Level::kNoMap;
   done.assign(length, 0);
   suffix_records_begin.assign(length, 0);
   suffix_records_end.assign(length, 0);
@@ -64,6 +73,25 @@ void Transliterator::Scratch::Prepare(size_t length) {
   ranked_exponent = 0;
   global_words.clear();
   placed.clear();
+}
+
+NativeScoreMap& Transliterator::Scratch::MapOf(Level* level) {
+  if (level->map == Level::kNoMap) {
+    if (free_maps.empty()) {
+      maps.emplace_back(new NativeScoreMap(&finished));
+      free_maps.push_back(static_cast<int>(maps.size() - 1));
+    }
+    level->map = free_maps.back();
+    free_maps.pop_back();
+    maps[level->map]->Clear();
+  }
+  return *maps[level->map];
+}
+
+void Transliterator::Scratch::ReleaseMap(Level* level) {
+  if (level->map == Level::kNoMap) return;
+  free_maps.push_back(level->map);
+  level->map = Level::kNoMap;
 }
 
 // The first segments found for a word stay valid for every word that
@@ -189,21 +217,21 @@ void Transliterator::Transliterate(const std::wstring& word, int n, int beam,
   MakeScoresDescending(out->begin() + start, out->end());
 }
 
-// Segments the word's suffix from |root| into results[root]: a first piece
-// from the simple table (at the top also from the prefix table) followed by
-// any segmentation of the rest, whose readings are computed once per call,
+// Segments the word's suffix from |root|: a first piece from the simple
+// table (at the top also from the prefix table) followed by any
+// segmentation of the rest, whose readings are computed once per call,
 // completed with the suffix table's readings of the whole rest and cut to
-// the beam. The recursion over the rest runs on an explicit stack of
-// levels, so that a very long typed word cannot exhaust the host thread's
-// stack; the order of the work, and so of the debug record, is that of the
-// recursion.
+// the beam. The readings of the top level end in the map top_map. The
+// recursion over the rest runs on an explicit stack of levels, so that a
+// very long typed word cannot exhaust the host thread's stack; the order of
+// the work, and so of the debug record, is that of the recursion.
 void Transliterator::SegmentWord(size_t root, bool top,
                                  TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
   std::vector<Scratch::Level>& levels = s.levels;
   levels.clear();
-  levels.push_back(Scratch::Level{root, 0, top, 0, 0});
-  BeginLevel(root, top, debug);
+  levels.push_back(Scratch::Level{root, 0, top, 0, 0, Scratch::Level::kNoMap});
+  BeginLevel(&levels.back(), debug);
   while (!levels.empty()) {
     Scratch::Level& level = levels.back();
     const size_t length = s.word.size() - level.start;
@@ -213,8 +241,9 @@ void Transliterator::SegmentWord(size_t root, bool top,
       const size_t rest = level.start + level.split;
       if (!s.done[rest]) {
         // The rest is segmented first; this split goes on when it is done.
-        levels.push_back(Scratch::Level{rest, 0, false, 0, 0});
-        BeginLevel(rest, false, debug);
+        levels.push_back(
+            Scratch::Level{rest, 0, false, 0, 0, Scratch::Level::kNoMap});
+        BeginLevel(&levels.back(), debug);
         descended = true;
         break;
       }
@@ -226,31 +255,35 @@ void Transliterator::SegmentWord(size_t root, bool top,
           *debug->add_word_scores() = debug->word_scores(r);
         }
       }
-      CombineSplit(level);
+      CombineSplit(&level);
     }
     if (descended) continue;
 
-    const Scratch::Level finished = levels.back();
+    Scratch::Level finished = levels.back();
     levels.pop_back();
-    if (!finished.top) FinishRest(finished.start, debug);
-    if (!levels.empty()) CombineSplit(levels.back());
+    if (finished.top) {
+      s.top_map = finished.map;
+    } else {
+      FinishRest(&finished, debug);
+    }
+    if (!levels.empty()) CombineSplit(&levels.back());
   }
 }
 
-void Transliterator::BeginLevel(size_t start, bool top,
+void Transliterator::BeginLevel(Scratch::Level* level,
                                 TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
-  NativeScoreMap& result = s.results[start];
-  result.Clear();
-  if (!top) return;
+  if (!level->top) return;
   // The whole word counts twice from the prefix and the suffix tables.
-  const wchar_t* const w = s.word.data() + start;
-  const size_t length = s.word.size() - start;
+  const wchar_t* const w = s.word.data() + level->start;
+  const size_t length = s.word.size() - level->start;
   if (const SegmentEntry* e = FindSegment(kPrefixSegments, w, length)) {
-    AddSubWordScore(*e, &result, kWholeWordFactor, s.english, kPrefix, debug);
+    AddSubWordScore(*e, &s.MapOf(level), kWholeWordFactor, s.english, kPrefix,
+                    debug);
   }
   if (const SegmentEntry* e = FindSegment(kSuffixSegments, w, length)) {
-    AddSubWordScore(*e, &result, kWholeWordFactor, s.english, kSuffix, debug);
+    AddSubWordScore(*e, &s.MapOf(level), kWholeWordFactor, s.english, kSuffix,
+                    debug);
   }
 }
 
@@ -289,7 +322,7 @@ bool Transliterator::FirstPieces(Scratch::Level* level,
     piece.hash = entry.hash;
     piece.power = entry.power;
     piece.score = entry.score;
-    const wchar_t* text = first.key(entry);
+    const wchar_t* text = first.head(entry);  // no tail: the whole key
     s.piece_text.insert(s.piece_text.end(), text, text + entry.length);
     s.piece_list.push_back(piece);
   }
@@ -302,16 +335,27 @@ bool Transliterator::FirstPieces(Scratch::Level* level,
   return level->pieces_begin != level->pieces_end;
 }
 
-void Transliterator::CombineSplit(const Scratch::Level& level) {
+void Transliterator::CombineSplit(Scratch::Level* level) {
   Scratch& s = *scratch_;
-  const wchar_t* const w = s.word.data() + level.start;
-  const size_t i = level.split;
-  const NativeScoreMap& rest = s.results[level.start + i];
-  NativeScoreMap& result = s.results[level.start];
-  if (rest.empty() || level.pieces_begin == level.pieces_end) return;
+  const wchar_t* const w = s.word.data() + level->start;
+  const size_t i = level->split;
+  const Scratch::Suffix& rest = s.suffixes[level->start + i];
+  if (rest.begin == rest.end || level->pieces_begin == level->pieces_end) {
+    return;
+  }
+  const Scratch::Piece* const pieces_begin =
+      s.piece_list.data() + level->pieces_begin;
+  const Scratch::Piece* const pieces_end =
+      s.piece_list.data() + level->pieces_end;
+  float highest_piece = 0.0f;
+  for (const Scratch::Piece* a = pieces_begin; a != pieces_end; ++a) {
+    highest_piece = std::max(highest_piece, std::fabs(a->score));
+  }
+  NativeScoreMap& result = s.MapOf(level);
   // The rest's scores are brought to the result's exponent; a power of two
   // changes no rounding.
-  const float lift = result.AlignFor(rest.exponent());
+  const float lift = result.AlignFor(
+      rest.exponent, static_cast<double>(rest.highest) * highest_piece);
   const std::wstring& virama = model_->language_model().virama();
   const HashedText joint = HashedText::Of(virama.data(), virama.size());
   const wchar_t english_left = w[i - 1];
@@ -319,44 +363,39 @@ void Transliterator::CombineSplit(const Scratch::Level& level) {
   const bool letters_join = !virama.empty() &&
                             IsAsciiConsonantLetter(english_left) &&
                             IsAsciiConsonantLetter(english_right);
-  const Scratch::Piece* const pieces_begin =
-      s.piece_list.data() + level.pieces_begin;
-  const Scratch::Piece* const pieces_end =
-      s.piece_list.data() + level.pieces_end;
   const wchar_t* const piece_text = s.piece_text.data();
-  HashedText parts[3];
-  for (const NativeScoreMap::Entry& b : rest.entries()) {
-    const HashedText hb = rest.Hashed(b);
-    const bool b_starts_consonant = b.length > 0 && IsConsonantUnit(hb.text[0]);
+  HashedText parts[2];
+  for (uint32_t tail = rest.begin; tail != rest.end; ++tail) {
+    const NativeEntry& b = s.finished.at(tail);
+    const HashedText hb = b.Hashed();
+    const bool b_starts_consonant = b.length > 0 && IsConsonantUnit(b.first);
     for (const Scratch::Piece* a = pieces_begin; a != pieces_end; ++a) {
       const HashedText ha{piece_text + a->offset, a->length, a->hash,
                           a->power};
       float score = a->score * b.score;
       if (lift != 1.0f) score *= lift;
       parts[0] = ha;
-      parts[1] = hb;
       HashedText combined = ha;
       combined.Append(hb);
-      result.AddJoined(parts, 2, combined, score);
+      result.AddJoined(parts, 1, tail, combined, score);
       // A virama joins two consonants where the English letters on both
       // sides of the split are consonants too.
       if (letters_join && b_starts_consonant && ha.length > 0 &&
           IsConsonantUnit(ha.text[ha.length - 1])) {
         parts[1] = joint;
-        parts[2] = hb;
         combined = ha;
         combined.Append(joint);
         combined.Append(hb);
-        result.AddJoined(parts, 3, combined, score * kViramaJoinFactor);
+        result.AddJoined(parts, 2, tail, combined, score * kViramaJoinFactor);
       }
     }
   }
 }
 
-void Transliterator::FinishRest(size_t start,
+void Transliterator::FinishRest(Scratch::Level* level,
                                 TransliterationDebugInfo* debug) {
   Scratch& s = *scratch_;
-  NativeScoreMap& scores = s.results[start];
+  const size_t start = level->start;
   const size_t length = s.word.size() - start;
   if (debug != nullptr) {
     s.suffix_records_begin[start] = debug->word_scores_size();
@@ -364,14 +403,26 @@ void Transliterator::FinishRest(size_t start,
   // The rest taken whole from the suffix table weighs its length.
   if (const SegmentEntry* e =
           FindSegment(kSuffixSegments, s.word.data() + start, length)) {
-    AddSubWordScore(*e, &scores, static_cast<float>(length) * e->weight,
-                    s.english, kSuffix, debug);
+    AddSubWordScore(*e, &s.MapOf(level),
+                    static_cast<float>(length) * e->weight, s.english,
+                    kSuffix, debug);
   }
   if (debug != nullptr) {
     s.suffix_records_end[start] = debug->word_scores_size();
   }
-  PruneToBeam(&scores, s.beam, &s.beam_scores);
-  scores.Normalize();
+  Scratch::Suffix& suffix = s.suffixes[start];
+  suffix.begin = suffix.end = static_cast<uint32_t>(s.finished.size());
+  if (level->map != Scratch::Level::kNoMap) {
+    NativeScoreMap& scores = *s.maps[level->map];
+    PruneToBeam(&scores, s.beam, &s.beam_scores);
+    scores.Normalize();
+    for (const NativeEntry& entry : scores.entries()) {
+      suffix.end = s.finished.Add(entry, scores.head(entry)) + 1;
+    }
+    suffix.exponent = scores.exponent();
+    suffix.highest = scores.highest();
+    s.ReleaseMap(level);
+  }
   s.done[start] = 1;
 }
 
@@ -382,7 +433,13 @@ void Transliterator::AddSubWordScore(const SegmentEntry& entry,
                                      TransliterationDebugInfo* debug) {
   std::wstring& native = scratch_->decoded;
   // The table's scores are true scores: exponent 0.
-  const float scaled_factor = factor * map->AlignFor(0);
+  float highest = 0.0f;
+  for (const NativeSegment& segment : entry.segments) {
+    highest = std::max(highest, std::fabs(segment.probability));
+  }
+  const float scaled_factor =
+      factor * map->AlignFor(0, static_cast<double>(highest) *
+                                    kLongSegmentFactor * std::fabs(factor));
   for (const NativeSegment& segment : entry.segments) {
     native.clear();
     DecodeEscapedEntry(segment.encoded, &native);
@@ -401,15 +458,22 @@ void Transliterator::AddSubWordScore(const SegmentEntry& entry,
 
 void Transliterator::RankSegmentations() {
   Scratch& s = *scratch_;
-  NativeScoreMap& readings = s.results[0];
+  if (s.top_map == Scratch::Level::kNoMap) return;
+  NativeScoreMap& readings = *s.maps[s.top_map];
   readings.Normalize();
   s.ranked.reserve(readings.size());
-  for (const NativeScoreMap::Entry& entry : readings.entries()) {
+  const std::vector<NativeScoreMap::Entry>& entries = readings.entries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const NativeScoreMap::Entry& entry = entries[i];
     // An empty reading (an empty native segment in the data) has no
     // length to normalise by and is no candidate.
     if (entry.length == 0) continue;
     RankedWord ranked;
-    ranked.text = readings.key(entry);
+    // A short reading is kept whole in the map; a long one is made only
+    // when it is read (see TextOf): most never are.
+    ranked.text =
+        entry.tail == NativeEntry::kNoTail ? readings.head(entry) : nullptr;
+    ranked.reading = static_cast<uint32_t>(i);
     ranked.length = entry.length;
     ranked.order = static_cast<uint32_t>(s.ranked.size());
     ranked.score = entry.score / static_cast<float>(entry.length);
@@ -522,6 +586,7 @@ void Transliterator::AddGlobalLookups(float top,
     }
     RankedWord ranked;
     ranked.text = native.data();
+    ranked.reading = 0;
     ranked.length = static_cast<uint32_t>(native.size());
     ranked.order = static_cast<uint32_t>(s.ranked.size());
     ranked.score = weight;
@@ -534,14 +599,25 @@ void Transliterator::AddGlobalLookups(float top,
   }
 }
 
+const wchar_t* Transliterator::TextOf(const RankedWord& ranked,
+                                      std::wstring* buffer) const {
+  if (ranked.text != nullptr) return ranked.text;
+  const Scratch& s = *scratch_;
+  const NativeScoreMap& readings = *s.maps[s.top_map];
+  buffer->clear();
+  readings.AppendKey(readings.entries()[ranked.reading], buffer);
+  return buffer->data();
+}
+
 bool Transliterator::RescoreOne(RankedWord* entry, float x, float top,
                                 TransliterationDebugInfo* debug) {
-  const Scratch& s = *scratch_;
+  Scratch& s = *scratch_;
+  const wchar_t* text = TextOf(*entry, &s.long_text);
   const bool global = std::any_of(
       s.global_words.begin(), s.global_words.end(),
-      [entry](const std::wstring* w) {
+      [entry, text](const std::wstring* w) {
         return w->size() == entry->length &&
-               w->compare(0, entry->length, entry->text, entry->length) == 0;
+               w->compare(0, entry->length, text, entry->length) == 0;
       });
   if (global) {
     entry->score = (entry->score + top) * x;
@@ -550,7 +626,7 @@ bool Transliterator::RescoreOne(RankedWord* entry, float x, float top,
   entry->score *= x;
   if (debug != nullptr) {
     AddSegmentProbability(debug->mutable_dictionary_words(),
-                          std::wstring(entry->text, entry->length), x);
+                          std::wstring(text, entry->length), x);
   }
   return true;
 }
@@ -572,7 +648,19 @@ void Transliterator::RescoreWithDictionary(float top,
     const RankedWord& entry = s.ranked[i];
     if (!(static_cast<double>(entry.score) > min_score)) continue;
     Scratch::Known k;
-    dictionary->PrefixRange(entry.text, entry.length, &k.first, &k.end);
+    if (entry.text == nullptr && entry.length > kProbedUnits) {
+      // A long reading is made whole only when a dictionary word begins
+      // with its first units: the words that begin with it are among them.
+      const NativeScoreMap& readings = *s.maps[s.top_map];
+      s.long_text.clear();
+      readings.AppendKey(readings.entries()[entry.reading], &s.long_text,
+                         kProbedUnits);
+      dictionary->PrefixRange(s.long_text.data(), kProbedUnits, &k.first,
+                              &k.end);
+      if (k.first >= k.end) continue;
+    }
+    dictionary->PrefixRange(TextOf(entry, &s.long_text), entry.length,
+                            &k.first, &k.end);
     if (k.first >= k.end) continue;
     k.index = static_cast<uint32_t>(i);
     known.push_back(k);
@@ -597,15 +685,21 @@ void Transliterator::RescoreWithDictionary(float top,
     if (rescored > kMaxRescoredWords) return;
     RankedWord& entry = s.ranked[i];
     if (!(static_cast<double>(entry.score) > min_score)) continue;
-    const float x = DictionaryScore(entry.text, entry.length);
+    const float x =
+        DictionaryScore(TextOf(entry, &s.long_text), entry.length);
     if (!(x > 0)) continue;
     if (RescoreOne(&entry, x, top, debug)) ++rescored;
   }
 }
 
 const std::wstring& Transliterator::RankedText(const RankedWord& ranked) const {
-  scratch_->text.assign(ranked.text, ranked.length);
-  return scratch_->text;
+  std::wstring& text = scratch_->text;
+  if (ranked.text != nullptr) {
+    text.assign(ranked.text, ranked.length);
+  } else {
+    TextOf(ranked, &text);
+  }
+  return text;
 }
 
 void Transliterator::AddUserAccepted(const std::wstring& english,

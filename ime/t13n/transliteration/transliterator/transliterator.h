@@ -139,7 +139,8 @@ class Transliterator {
 
   // Segmentation and scoring (transliterator.cc).
   void SegmentWord(size_t root, bool top, TransliterationDebugInfo* debug);
-  void BeginLevel(size_t start, bool top, TransliterationDebugInfo* debug);
+  // Puts the whole-word readings of the top level in its map.
+  void BeginLevel(Level* level, TransliterationDebugInfo* debug);
   // Puts the readings of the level's first segment in level->pieces_*;
   // false when there are none.
   bool FirstPieces(Level* level, TransliterationDebugInfo* debug);
@@ -149,8 +150,10 @@ class Transliterator {
   // Makes the next call start afresh. Called whenever the user's tables
   // change: nothing computed before such a change is used after it.
   void ForgetPieces();
-  void CombineSplit(const Level& level);
-  void FinishRest(size_t start, TransliterationDebugInfo* debug);
+  void CombineSplit(Level* level);
+  // Completes the readings of a rest, cuts them to the beam and keeps them
+  // among the finished readings.
+  void FinishRest(Level* level, TransliterationDebugInfo* debug);
   void AddSubWordScore(const SegmentEntry& entry, NativeScoreMap* map,
                        float factor, const std::wstring& english,
                        SegmentType type, TransliterationDebugInfo* debug);
@@ -193,6 +196,9 @@ class Transliterator {
   bool RescoreOne(RankedWord* entry, float x, float top,
                   TransliterationDebugInfo* debug);
   const std::wstring& RankedText(const RankedWord& ranked) const;
+  // The text of |ranked|: its own, or made in |buffer| (valid until the
+  // buffer changes).
+  const wchar_t* TextOf(const RankedWord& ranked, std::wstring* buffer) const;
 
   std::unique_ptr<TransliterationModel> model_;
   std::unique_ptr<ModelView> view_;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,13 @@
 
 namespace ime_t13n {
 
-// An entry of the ranked list: a native word (in a score map of the
-// segmentation or in the model's lookup table) and its score.
+// An entry of the ranked list: a native word (a reading of the map
+// Scratch::top_map or a word of the model's lookup table) and its score.
 struct Transliterator::RankedWord {
+  // The word; null for a reading too long to be kept whole, whose text is
+  // made from the map when it is read (Transliterator::TextOf).
   const wchar_t* text;
+  uint32_t reading;  // index of the reading in the map's entries
   uint32_t length;
   // Position in the list as built: the segmentations, then the whole-word
   // lookups. Keeps sorts stable.
@@ -28,6 +32,8 @@ struct Transliterator::RankedWord {
 // One level of the segmentation: the suffix of the word from |start| on,
 // being split after |split| units.
 struct Transliterator::Level {
+  static constexpr int kNoMap = -1;
+
   size_t start;
   size_t split;
   bool top;
@@ -35,6 +41,9 @@ struct Transliterator::Level {
   // [pieces_begin, pieces_end) of Scratch::piece_list.
   uint32_t pieces_begin;
   uint32_t pieces_end;
+  // The map of Scratch::maps the level's readings are gathered in, taken
+  // when the first one comes.
+  int map;
 };
 
 struct Transliterator::Scratch {
@@ -43,12 +52,33 @@ struct Transliterator::Scratch {
   // Grows the per-suffix state to a word of |length| units and resets it.
   void Prepare(size_t length);
 
+  // Takes a map for |level| from the pool (emptied) unless it has one.
+  NativeScoreMap& MapOf(Level* level);
+  // Gives the level's map back to the pool.
+  void ReleaseMap(Level* level);
+
   std::wstring word;  // the lower-cased word
   int beam = kDefaultBeam;
-  // results[j]: the native readings of the word's suffix from j on; for
-  // j > 0 with the suffix table's readings added and cut to the beam. Each
-  // map has its own exponent.
-  std::vector<NativeScoreMap> results;
+  // The readings of the finished suffixes: suffixes[j] for the word's
+  // suffix from j (j > 0) on, with the suffix table's readings added and
+  // cut to the beam, readings [begin, end) of |finished|, whose scores are
+  // multiplied by 2^exponent (see NativeScoreMap), none larger than
+  // |highest|.
+  struct Suffix {
+    uint32_t begin;
+    uint32_t end;
+    int exponent;
+    float highest;
+  };
+  std::vector<Suffix> suffixes;
+  FinishedReadings finished;
+  // The maps levels gather their readings in, kept for reuse: a level
+  // takes one when it gets its first reading and gives it back when it is
+  // finished, so only a few are in use at a time however long the word.
+  std::vector<std::unique_ptr<NativeScoreMap>> maps;
+  std::vector<int> free_maps;
+  // The map of the whole word's readings once segmented (or kNoMap).
+  int top_map = Level::kNoMap;
   // A native reading of a first segment (from the simple table, at the
   // start of the word also from the prefix table), its text in piece_text.
   struct Piece {
@@ -73,7 +103,7 @@ struct Transliterator::Scratch {
   std::wstring pieces_word;
   bool pieces_valid = false;
   NativeScoreMap first;  // where the readings of a first segment are made
-  std::vector<uint8_t> done;  // results[j] is complete
+  std::vector<uint8_t> done;  // suffixes[j] is complete
   std::vector<Level> levels;  // the levels being segmented, innermost last
   // For the debug record: where the suffix-table scores of each suffix
   // stand in it, so that later uses of the suffix repeat them.
@@ -104,6 +134,7 @@ struct Transliterator::Scratch {
   std::wstring english;  // a segment of the word
   std::wstring decoded;  // a native segment
   mutable std::wstring text;  // a ranked word as a string
+  std::wstring long_text;  // a long reading made whole for rescoring
 };
 
 }  // namespace ime_t13n

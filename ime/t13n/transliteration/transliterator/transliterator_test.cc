@@ -166,34 +166,39 @@ TEST(TransliteratorSegmentationTest, ATieForTheLastPlaceKeepsTheFirstEntry) {
   EXPECT_EQ(t.Words(L"kx", kAll, 31).size(), 31u);
 }
 
-// A reading's score multiplies a probability per letter: for a word of
-// 300 letters far below what a float holds. The readings still come in the
-// order of their probabilities, and the beam still bounds the work (the
-// word would otherwise take for ever).
+// A reading's score multiplies a segment's weight and probability per
+// letter: for a word of 300 letters far below what a float holds (weight
+// 1), or far above it (weight 8). The readings still come in the order of
+// their scores, and the beam still bounds the work (the word would
+// otherwise take for ever).
 TEST(TransliteratorSegmentationTest, AVeryLongWordKeepsItsReadingsInOrder) {
-  LanguageBuilder language = HindiLike("ar");
-  language
-      .Segment(LanguageBuilder::kSimple, L"a", 1,
-               {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}})
-      .Segment(LanguageBuilder::kSuffix, L"a", 1,
-               {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}});
-  TestTransliterator t(language);
-  const std::vector<ScoredWord> words = t.Words(std::wstring(300, L'a'), 10);
-  // Each sign I costs a factor 4: the fewer, the better.
-  std::vector<size_t> signs_i;
-  for (const ScoredWord& scored : words) {
-    if (scored.word.size() != 300 ||
-        scored.word.find_first_not_of(W({kSignAa, kSignI})) !=
-            std::wstring::npos) {
-      continue;  // the rule-based conversion
+  for (float weight : {1.0f, 8.0f}) {
+    SCOPED_TRACE(weight);
+    LanguageBuilder language = HindiLike("ar");
+    language
+        .Segment(LanguageBuilder::kSimple, L"a", weight,
+                 {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}})
+        .Segment(LanguageBuilder::kSuffix, L"a", weight,
+                 {{W({kSignAa}), 0.5f}, {W({kSignI}), 0.125f}});
+    TestTransliterator t(language);
+    const std::vector<ScoredWord> words =
+        t.Words(std::wstring(300, L'a'), 10);
+    // Each sign I costs a factor 4: the fewer, the better.
+    std::vector<size_t> signs_i;
+    for (const ScoredWord& scored : words) {
+      if (scored.word.size() != 300 ||
+          scored.word.find_first_not_of(W({kSignAa, kSignI})) !=
+              std::wstring::npos) {
+        continue;  // the rule-based conversion
+      }
+      signs_i.push_back(static_cast<size_t>(
+          std::count(scored.word.begin(), scored.word.end(), kSignI)));
     }
-    signs_i.push_back(static_cast<size_t>(
-        std::count(scored.word.begin(), scored.word.end(), kSignI)));
+    ASSERT_GE(signs_i.size(), 5u);
+    EXPECT_EQ(signs_i[0], 0u);
+    EXPECT_EQ(signs_i[1], 1u);
+    EXPECT_TRUE(std::is_sorted(signs_i.begin(), signs_i.end()));
   }
-  ASSERT_GE(signs_i.size(), 5u);
-  EXPECT_EQ(signs_i[0], 0u);
-  EXPECT_EQ(signs_i[1], 1u);
-  EXPECT_TRUE(std::is_sorted(signs_i.begin(), signs_i.end()));
 }
 
 TEST(PruneToBeamTest, ErasesBelowTheBeamthScoreAndKeepsOnlyTheFirstTies) {
