@@ -359,6 +359,33 @@ TEST_F(BuiltModuleTest, TypingAWordShowsItAndSpaceCommitsTheFirstCandidate) {
   EXPECT_EQ(context->CompositionString(GCS_COMPSTR), L"");
 }
 
+// A word typed on and on, key by key, without a space: every keystroke
+// answers (a hang fails the test by its time-out), the composition stops at
+// the 499 units the composition-string block holds and further letters are
+// eaten without changing it, and candidates stay offered.
+TEST_F(BuiltModuleTest, AWordOfSixHundredLettersStopsAtTheCompositionsRoom) {
+  DrivenContext* context = Select();
+  std::wstring typed;
+  while (typed.size() < 600) typed += L"namastekyahai";
+  typed.resize(600);
+  context->Type(typed.substr(0, 499));
+  EXPECT_EQ(context->CompositionString(GCS_COMPSTR), typed.substr(0, 499));
+  EXPECT_EQ(context->CursorPosition(), 499);
+  const std::vector<std::wstring> candidates = context->Candidates();
+  ASSERT_FALSE(candidates.empty());
+
+  for (size_t i = 499; i < typed.size(); ++i) {
+    // The virtual key of a letter is its capital.
+    const KeyResult key =
+        context->Press(static_cast<UINT>(typed[i] - L'a' + 'A'));
+    ASSERT_TRUE(key.eaten) << i;
+  }
+  EXPECT_EQ(context->CompositionString(GCS_COMPSTR), typed.substr(0, 499));
+  EXPECT_EQ(context->CursorPosition(), 499);
+  EXPECT_EQ(context->Candidates(), candidates);
+  EXPECT_TRUE(received_.results.empty());
+}
+
 TEST_F(BuiltModuleTest, MessagesBeyondTheListAllGoThroughTheBuffer) {
   DrivenContext* context = Select();
   const KeyResult n = context->Key('N', true, 2);

@@ -296,6 +296,10 @@ void T13nHandler::InsertPickerUnit(uint32_t& word, wchar_t unit) {
     caret_ = 1;
     input_empty_ = false;
   } else {
+    if (TextFull()) {
+      word = kKeepTrue;
+      return;
+    }
     raw_.insert(std::min<size_t>(caret_, raw_.size()), 1, unit);
     ++caret_;
     selection_ = 0;
@@ -574,6 +578,10 @@ void T13nHandler::EditKey(uint32_t& word, const KeyEvent& key) {
       word = kKeepFalse;
       return;
     }
+    if (TextFull()) {
+      word = kKeepTrue;  // eaten: nothing is lost, nothing is added
+      return;
+    }
     selection_ = 0;
     candidates_->set_page_index(0);
     raw_.insert(std::min<size_t>(caret_, raw_.size()), 1, c);
@@ -582,6 +590,10 @@ void T13nHandler::EditKey(uint32_t& word, const KeyEvent& key) {
     return;
   }
   if (IsWordCharacter(c)) {
+    if (TextFull()) {
+      word = kKeepTrue;  // eaten: nothing is lost, nothing is added
+      return;
+    }
     raw_.insert(std::min<size_t>(caret_, raw_.size()), 1, c);
     lower_.insert(std::min<size_t>(caret_, lower_.size()), 1, LowerCase(c));
     ++caret_;
@@ -591,7 +603,7 @@ void T13nHandler::EditKey(uint32_t& word, const KeyEvent& key) {
     return;
   }
   const bool space = v == vk::kSpace;
-  if (arabic_ && space && caret_ == length &&
+  if (arabic_ && space && caret_ == length && !TextFull() &&
       word_prefixes_.Contains(lower_)) {
     // An Arabic word prefix: the word goes on, the space is removed again
     // before the word is transliterated.

@@ -5,6 +5,7 @@
 #ifndef IME_T13N_FRONTEND_T13N_HANDLER_H_
 #define IME_T13N_FRONTEND_T13N_HANDLER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +42,12 @@ struct HandlerOptions {
 
 class T13nHandler : public T13nModuleHandler {
  public:
+  // The most UTF-16 units the typed text (or the picker text) holds: what
+  // the composition-string block of an IMM32 input context has room for. A
+  // character that would go beyond is eaten and changes nothing, so what
+  // the application shows is always the whole of what is composed.
+  static constexpr size_t kMaxTypedLength = 499;
+
   // The paged candidate list the engine reads.
   class Candidate : public ime_shared::T13nCandidateInterface {
    public:
@@ -158,6 +165,8 @@ class T13nHandler : public T13nModuleHandler {
   void ClearInput();
 
   bool IsWordCharacter(wchar_t c) const;
+  // The typed text has no room for another character.
+  bool TextFull() const { return raw_.size() >= kMaxTypedLength; }
   int CurrentLanguage() const;
   ime_shared::SettingsInterface* settings() const;
   ime_shared::StorageManager* storage() const { return storage_; }

@@ -143,6 +143,67 @@ TEST(HandlerEditingTest, CaretKeysStopAtBothEnds) {
   EXPECT_TRUE(world.results.empty());
 }
 
+// The typed word stops at what the composition-string block of an input
+// context holds: a further letter, at the end or inside the word, is eaten
+// and changes nothing; once a letter goes there is room again.
+TEST(HandlerEditingTest, TheTypedWordStopsAtTheCompositionsRoom) {
+  KeystrokeWorld world;
+  std::wstring typed;
+  while (typed.size() < T13nHandler::kMaxTypedLength) typed += L"kamar";
+  typed.resize(T13nHandler::kMaxTypedLength);
+  world.Type(typed);
+  T13nEngine* engine = world.engine();
+  ASSERT_EQ(engine->GetComposition(), typed);
+  const Texts page = world.Page();
+  EXPECT_FALSE(page.empty());
+
+  EXPECT_TRUE(world.Tap(Key::Char(L'k')));
+  EXPECT_EQ(engine->GetComposition(), typed);
+  EXPECT_EQ(engine->GetCaret(), 499);
+  EXPECT_EQ(world.Page(), page);
+  world.TapKey(vk::kLeft);
+  EXPECT_TRUE(world.Tap(Key::Char(L'T')));
+  EXPECT_EQ(engine->GetComposition(), typed);
+  EXPECT_EQ(engine->GetCaret(), 498);
+
+  world.TapKey(vk::kBack);
+  world.Type(L"t");
+  std::wstring edited = typed;
+  edited[497] = L't';
+  EXPECT_EQ(engine->GetComposition(), edited);
+  EXPECT_EQ(engine->GetCaret(), 498);
+  EXPECT_TRUE(world.Tap(Key::Char(L'k')));
+  EXPECT_EQ(engine->GetComposition(), edited);
+  EXPECT_TRUE(world.results.empty());
+  world.Enter();
+  ASSERT_EQ(world.results.size(), 1u);
+  EXPECT_FALSE(world.results[0].empty());
+}
+
+// The picker text and the text of scheme mode stop there too.
+TEST(HandlerModesTest, PickerAndSchemeTextsStopAtTheCompositionsRoom) {
+  KeystrokeWorld world;
+  ASSERT_TRUE(world.WriteScheme(L"a.scm", "version:1.0\nName:First\nk X\n"));
+  T13nEngine* engine = world.engine();
+  world.Tap(Key(vk::kF12));
+  for (size_t i = 0; i <= T13nHandler::kMaxTypedLength; ++i) {
+    engine->ExecuteAndUpdate(ime_shared::SoftKeyboardKeyPressedCommand(0x0915),
+                             0x0C);
+  }
+  EXPECT_EQ(engine->GetComposition(),
+            std::wstring(T13nHandler::kMaxTypedLength, 0x0915));
+  world.Tap(Key(vk::kEscape));
+  world.Tap(Key(vk::kF12));
+
+  world.settings.SetInt(ime_shared::kSettingT13nCurrentScheme, 0);
+  world.Tap(Key('M').WithChar(13).Control());
+  ASSERT_EQ(engine->GetProperty(ime_shared::frontend::kPropertySchemeMode), 1);
+  world.Type(std::wstring(T13nHandler::kMaxTypedLength + 1, L'k'));
+  EXPECT_EQ(engine->GetComposition(),
+            std::wstring(T13nHandler::kMaxTypedLength, L'k'));
+  EXPECT_EQ(world.Page()[0], std::wstring(T13nHandler::kMaxTypedLength, L'X'));
+}
+
 TEST(HandlerEditingTest, SelectionWrapsAcrossPages) {
   KeystrokeWorld world;
   world.Type(L"kam");  // 9 entries: pages of 5 and 4
