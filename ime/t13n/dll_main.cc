@@ -43,6 +43,11 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ime_t13n::UnloadModule(reserved != nullptr);
         return TRUE;
       default:
+        // Thread notifications: nothing to do here. They stay on (no
+        // DisableThreadLibraryCalls): the runtime linked into this image
+        // frees each thread's data from its own thread-detach callbacks.
+        // The crash handler's dump thread ends after an unload, once this
+        // image is off the loader's list, so its detach never comes here.
         return TRUE;
     }
   } catch (...) {

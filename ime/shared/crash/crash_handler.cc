@@ -370,23 +370,9 @@ void CrashHandler::Remove(bool in_dll_entry) {
   --g_install_count;
   ::ReleaseSRWLockExclusive(&g_lock);
 
-  // Removal runs inside the DLL entry at detach, where waiting for a thread
-  // to end would wait for the loader lock this thread holds; the thread is
-  // ended instead. A thread ended while still starting may hold the loader
-  // lock (or the heap's) for good, and every later load or free of a
-  // library in the process then hangs. Outside a DLL entry, a thread not
-  // yet waiting for requests is given time to get there first. Inside one
-  // it is not: this thread holds the loader lock, so the dump thread cannot
-  // be in the loader's part of its start-up, and it could not finish that
-  // part before the wait ran out (an unload right after a load would stall
-  // for the whole wait).
   ::InterlockedExchange(&shutting_down_, 1);
   if (dump_thread_ != nullptr) {
-    if (!in_dll_entry) {
-      HANDLE started_or_gone[] = {dump_thread_parked_, dump_thread_};
-      ::WaitForMultipleObjects(2, started_or_gone, FALSE, kDumpThreadStartWaitMs);
-    }
-    ::TerminateThread(dump_thread_, 1);
+    StopDumpThread(in_dll_entry);
     ::CloseHandle(dump_thread_);
     dump_thread_ = nullptr;
   }
@@ -403,6 +389,75 @@ void CrashHandler::Remove(bool in_dll_entry) {
   if (rpcrt4_ != nullptr) ::FreeLibrary(rpcrt4_);
   dbghelp_ = nullptr;
   rpcrt4_ = nullptr;
+}
+
+// Removal runs inside the DLL entry at detach, where waiting for a thread
+// to end would wait for the loader lock this thread holds, and where this
+// image's code goes away once the entry returns.
+//
+// A thread that waits for requests ends itself, so that its stack is freed
+// (a thread ended from outside keeps it for the life of the process, and
+// the module is unloaded each time the user switches away from it). It is
+// handed three APCs of the system's own functions, run one after the other
+// by its alertable wait: CloseHandle of the start semaphore, CloseHandle of
+// the event it set as it began to wait, and ExitThread. The wait returns
+// only once all of them have run, and ExitThread never returns, so the
+// thread never runs this image's code again. The thread closes the two
+// handles itself because its wait may look them up again when it wakes
+// (Wine does), which must not fail. It is held suspended while the three
+// are queued, so that it cannot wake to the first alone. Its exit
+// notifications need the loader lock: inside a DLL entry they run once the
+// loader lets it go, after this image is unmapped and off the loader's
+// list, and nothing waits for them here.
+//
+// A thread still starting is ended with TerminateThread. Ended that way,
+// it may hold the loader lock (or the heap's) for good, and every later
+// load or free of a library in the process then hangs. Outside a DLL entry
+// it is given time to reach its wait first. Inside one it is not: this
+// thread holds the loader lock, so the dump thread cannot be in the
+// loader's part of its start-up, and it could not finish that part before
+// the wait ran out (an unload right after a load would stall for the whole
+// wait).
+void CrashHandler::StopDumpThread(bool in_dll_entry) {
+  if (!in_dll_entry) {
+    HANDLE started_or_gone[] = {dump_thread_parked_, dump_thread_};
+    ::WaitForMultipleObjects(2, started_or_gone, FALSE, kDumpThreadStartWaitMs);
+  }
+  if (HandDumpThreadItsEnd()) {
+    start_semaphore_ = nullptr;
+    dump_thread_parked_ = nullptr;
+    if (!in_dll_entry) ::WaitForSingleObject(dump_thread_, kDumpThreadStartWaitMs);
+    return;
+  }
+  ::TerminateThread(dump_thread_, 1);
+}
+
+bool CrashHandler::HandDumpThreadItsEnd() {
+  if (!dump_thread_waiting()) return false;
+  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel32 == nullptr) return false;
+  auto system_function = [kernel32](const char* name) {
+    return reinterpret_cast<PAPCFUNC>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel32, name)));
+  };
+  const PAPCFUNC close_handle = system_function("CloseHandle");
+  const PAPCFUNC exit_thread = system_function("ExitThread");
+  if (close_handle == nullptr || exit_thread == nullptr) return false;
+  if (::SuspendThread(dump_thread_) == static_cast<DWORD>(-1)) return false;
+  bool queued = ::QueueUserAPC(close_handle, dump_thread_,
+                               reinterpret_cast<ULONG_PTR>(start_semaphore_)) != 0;
+  if (queued) {
+    // All or nothing: a thread left with only part of them would wake and
+    // return into this image's code. Ended while suspended in its wait, it
+    // runs none of them, holds no lock, and leaves the handles to the
+    // caller.
+    queued = ::QueueUserAPC(close_handle, dump_thread_,
+                            reinterpret_cast<ULONG_PTR>(dump_thread_parked_)) &&
+             ::QueueUserAPC(exit_thread, dump_thread_, 0);
+    if (!queued) ::TerminateThread(dump_thread_, 1);
+  }
+  ::ResumeThread(dump_thread_);
+  return queued;
 }
 
 void CrashHandler::PutPreviousHooksBack() {
@@ -458,6 +513,11 @@ void CrashHandler::OnPureCall(EXCEPTION_POINTERS* caller) {
   if (previous_purecall_handler_ != nullptr) previous_purecall_handler_();
 }
 
+bool CrashHandler::dump_thread_waiting() const {
+  return dump_thread_parked_ != nullptr &&
+         ::WaitForSingleObject(dump_thread_parked_, 0) == WAIT_OBJECT_0;
+}
+
 bool CrashHandler::RequestDump(EXCEPTION_POINTERS* exception, const CrashAssertion* assertion) {
   // The dump thread itself can only fault inside a request it serves.
   if (dump_thread_ == nullptr || ::GetCurrentThreadId() == dump_thread_id_) return false;
@@ -481,8 +541,17 @@ DWORD WINAPI CrashHandler::DumpThreadMain(void* parameter) {
 }
 
 void CrashHandler::RunDumpThread() {
-  ::SetEvent(dump_thread_parked_);
-  while (::WaitForSingleObject(start_semaphore_, INFINITE) == WAIT_OBJECT_0) {
+  // The event is set by the same system call that begins the wait: once a
+  // removal sees it set, the thread is inside that call, not in this
+  // image's code, and APCs queued to it run in its alertable wait. It is
+  // cleared while a request is served; a removal that comes between the
+  // wake and the clearing races the crash that asked for the dump.
+  for (;;) {
+    const DWORD wait =
+        ::SignalObjectAndWait(dump_thread_parked_, start_semaphore_, INFINITE, TRUE);
+    if (wait == WAIT_IO_COMPLETION) continue;
+    if (wait != WAIT_OBJECT_0) return;
+    ::ResetEvent(dump_thread_parked_);
     if (shutting_down_) return;
     request_result_ = WriteMinidump(request_thread_id_, request_exception_, request_assertion_);
     ::ReleaseSemaphore(done_semaphore_, 1, nullptr);

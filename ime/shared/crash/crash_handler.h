@@ -122,6 +122,8 @@ class CrashHandler {
   int kinds() const { return kinds_; }
   // The thread that writes the dumps; 0 without one.
   DWORD dump_thread_id() const { return dump_thread_id_; }
+  // True once the dump thread has started and waits for requests.
+  bool dump_thread_waiting() const;
 
   // Hook bodies, called by the process-wide hooks with the handler they
   // picked. Public for those hooks only.
@@ -136,6 +138,10 @@ class CrashHandler {
  private:
   static DWORD WINAPI DumpThreadMain(void* parameter);
   void RunDumpThread();
+  void StopDumpThread(bool in_dll_entry);
+  // Queues the waiting dump thread's end; true when it ends itself and
+  // closes the start semaphore and the parked event.
+  bool HandDumpThreadItsEnd();
 
   CrashFilterCallback filter_;
   AfterDumpCallback after_dump_;
@@ -157,9 +163,10 @@ class CrashHandler {
 
   HANDLE dump_thread_ = nullptr;
   DWORD dump_thread_id_ = 0;
-  // Set by the dump thread once it waits for requests: its start-up, which
-  // runs every loaded DLL's thread notification under the loader lock, is
-  // over, so ending it can no longer leave that lock held.
+  // Set by the dump thread as it begins its alertable wait for requests
+  // (cleared while it serves one): its start-up, which runs every loaded
+  // DLL's thread notification under the loader lock, is over, and APCs can
+  // end it.
   HANDLE dump_thread_parked_ = nullptr;
   HANDLE start_semaphore_ = nullptr;
   HANDLE done_semaphore_ = nullptr;

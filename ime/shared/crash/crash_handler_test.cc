@@ -1,5 +1,6 @@
 #include "ime/shared/crash/crash_handler.h"
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -767,6 +768,28 @@ TEST_F(CrashProcessTest, UnloadPutsThePreviousFilterBack) {
   ASSERT_TRUE(run.installed) << run.output;
   EXPECT_TRUE(run.Printed("filter restored")) << run.output;
   EXPECT_EQ(run.exit_code, 0u);
+}
+
+// A host frees the module whenever the user switches away from it and loads
+// it again on the way back: each unload ends the dump thread of that load.
+// The thread must end itself, so that its stack is freed (a thread ended
+// from outside keeps it for the life of the process), and without a wait
+// that would hold the loader lock.
+TEST_F(CrashProcessTest, UnloadsLeaveNoThreadAndNoStackBehind) {
+  const HostRun run = RunHost(L"unload_cycles");
+  ASSERT_TRUE(run.installed) << run.output;
+  EXPECT_EQ(run.exit_code, 0u) << run.output;
+  EXPECT_TRUE(run.Printed("threads left 0")) << run.output;
+  EXPECT_TRUE(run.Printed("quick cycles done")) << run.output;
+  const size_t at = run.output.find("private first ");
+  ASSERT_NE(at, std::string::npos) << run.output;
+  unsigned long long first = 0;
+  unsigned long long last = 0;
+  ASSERT_EQ(std::sscanf(run.output.c_str() + at, "private first %llu last %llu", &first, &last),
+            2);
+  // Nineteen more loads and unloads may leave a little heap behind, never a
+  // stack for each.
+  EXPECT_LT(last, first + 2 * 1024 * 1024) << run.output;
 }
 
 }  // namespace

@@ -12,18 +12,28 @@
 // "dump_thread <id>" and "thread <id of this thread>". Its own unhandled-
 // exception filter, installed before the module, prints
 // "previous filter <code>" and lets the fault go on.
+//
+// The scenario "unload_cycles" frees and loads the module again and again,
+// as a host does each time the user switches away from the input method and
+// back, and prints "threads left <n>" (the most threads above what the
+// process started with, after any unload), "private first <bytes> last
+// <bytes>" (the committed private memory after the first and the last of
+// the 20 unloads that waited for the dump thread) and "quick cycles done".
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "ime/shared/testing/child_process.h"
+#include "ime/shared/testing/measurement.h"
 
 namespace {
 
 using HasHandlerFunction = BOOL (*)();
+using DumpThreadWaitingFunction = BOOL (*)();
 using DumpIdFunction = int (*)(wchar_t*, int);
 using DumpThreadIdFunction = DWORD (*)();
 using ReadFunction = int (*)(const volatile int*);
@@ -95,6 +105,16 @@ namespace {
 
 using crash_host::g_sink;
 
+// Polls |condition| for up to 10 s.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  for (int i = 0; i < 1000; ++i) {
+    if (condition()) return true;
+    ::Sleep(10);
+  }
+  return condition();
+}
+
 bool UseHive(const wchar_t* hive_path) {
   HKEY hive = nullptr;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, hive_path, 0, KEY_ALL_ACCESS, &hive) != ERROR_SUCCESS) {
@@ -115,7 +135,9 @@ int main() {
   g_own_filter = &PreviousFilter;
   ::SetUnhandledExceptionFilter(g_own_filter);
 
-  g_module = ::LoadLibraryW((ime_testing::ProgramDirectory() + L"crash_test_module.dll").c_str());
+  const size_t threads_at_start = ime_testing::ThreadCount();
+  const std::wstring module_path = ime_testing::ProgramDirectory() + L"crash_test_module.dll";
+  g_module = ::LoadLibraryW(module_path.c_str());
   if (g_module == nullptr) return 82;
 
   wchar_t dump_id[64] = {};
@@ -151,6 +173,39 @@ int main() {
     std::printf("handler %d\n", handler != nullptr ? 1 : 0);
     std::fflush(stdout);
     if (handler != nullptr) handler(L"size > 0", L"HostCopy", L"host.cc", 7, 0);
+  } else if (scenario == L"unload_cycles") {
+    // Each unload comes once the dump thread waits, as it does long before
+    // a user switches away; a thread still starting is ended the hard way.
+    // Each self-ended thread's stack is freed when the next thread ends
+    // (under Wine), so the first unload's figure already counts one.
+    size_t threads_left = 0;
+    size_t first = 0;
+    size_t last = 0;
+    for (int cycle = 0; cycle < 20; ++cycle) {
+      if (cycle > 0 && (g_module = ::LoadLibraryW(module_path.c_str())) == nullptr) return 84;
+      const auto waiting = Export<DumpThreadWaitingFunction>("CrashModuleDumpThreadWaiting");
+      if (!WaitUntil([&] { return waiting() != FALSE; })) return 85;
+      ::FreeLibrary(g_module);
+      WaitUntil([&] { return ime_testing::ThreadCount() <= threads_at_start; });
+      const size_t threads = ime_testing::ThreadCount();
+      if (threads > threads_at_start) {
+        threads_left = std::max(threads_left, threads - threads_at_start);
+      }
+      last = ime_testing::PrivateBytes();
+      if (cycle == 0) first = last;
+    }
+    std::printf("threads left %zu\n", threads_left);
+    std::printf("private first %zu last %zu\n", first, last);
+    // Unloads right after loads, while the dump thread may still be
+    // starting: none may hang or leave a thread behind.
+    for (int cycle = 0; cycle < 5; ++cycle) {
+      g_module = ::LoadLibraryW(module_path.c_str());
+      if (g_module == nullptr) return 84;
+      ::FreeLibrary(g_module);
+    }
+    if (WaitUntil([&] { return ime_testing::ThreadCount() <= threads_at_start; })) {
+      std::printf("quick cycles done\n");
+    }
   } else if (scenario == L"unload") {
     ::FreeLibrary(g_module);
     const LPTOP_LEVEL_EXCEPTION_FILTER current = ::SetUnhandledExceptionFilter(nullptr);

@@ -64,6 +64,11 @@ __declspec(dllexport) DWORD CrashModuleDumpThreadId() {
   return handler != nullptr ? handler->dump_thread_id() : 0;
 }
 
+__declspec(dllexport) BOOL CrashModuleDumpThreadWaiting() {
+  const ime_shared::CrashHandler* handler = ime_shared::GetCrashHandler();
+  return handler != nullptr && handler->dump_thread_waiting();
+}
+
 // Reads through |pointer|: a fault inside the module when it is unreadable.
 __declspec(dllexport) int CrashModuleRead(const volatile int* pointer) {
   return *pointer + 1;

@@ -1,6 +1,7 @@
 #include "ime/shared/testing/measurement.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +22,21 @@ size_t PrivateBytes() {
     address = next;
   }
   return total;
+}
+
+size_t ThreadCount() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  size_t count = 0;
+  const DWORD process = ::GetCurrentProcessId();
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more;
+       more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == process) ++count;
+  }
+  ::CloseHandle(snapshot);
+  return count;
 }
 
 double Now() {

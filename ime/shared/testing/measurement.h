@@ -14,6 +14,9 @@ namespace ime_testing {
 // counters do not report private usage.
 size_t PrivateBytes();
 
+// The number of threads the process has (a thread snapshot's count).
+size_t ThreadCount();
+
 // Seconds on the performance counter.
 double Now();
 
