@@ -36,15 +36,27 @@ class SystemShellImpl : public ShellOpenInterface {
   }
 };
 
-// What the launch thread owns: its own copy of the address.
+// What the launch thread owns: its own copy of the address, and a reference
+// to the image that holds its code.
 struct Launch {
   std::wstring address;
   ShellOpenInterface* shell;
+  HMODULE image;
 };
 
 DWORD WINAPI LaunchThread(void* parameter) {
-  std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
-  return launch->shell->OpenAddress(launch->address) ? 1 : 0;
+  HMODULE image = static_cast<Launch*>(parameter)->image;
+  DWORD opened = 0;
+  try {
+    std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
+    opened = launch->shell->OpenAddress(launch->address) ? 1 : 0;
+  } catch (...) {
+  }
+  // The host may have freed the module while the shell was opening the
+  // page (which can take seconds): this image stays mapped until its last
+  // reference goes, and the system's function that lets go of it ends the
+  // thread without returning here.
+  ::FreeLibraryAndExitThread(image, opened);
 }
 
 bool EqualsIgnoringAsciiCase(const std::wstring& text, const wchar_t* other) {
@@ -83,12 +95,19 @@ bool LaunchUrlAsync(const std::wstring& address) {
 bool LaunchUrlAsync(const std::wstring& address, UserNameInterface* user_name,
                     ShellOpenInterface* shell) {
   if (IsSystemAccount(user_name)) return false;
-  Launch* launch = new Launch{address, shell};
-  HANDLE thread = ::CreateThread(nullptr, 0, LaunchThread, launch, 0, nullptr);
-  if (thread == nullptr) {
-    delete launch;
+  std::unique_ptr<Launch> launch(new Launch{address, shell, nullptr});
+  // The thread's reference to this image is taken before the thread
+  // exists, so that no unload can come between its start and the reference.
+  if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&LaunchThread), &launch->image)) {
     return false;
   }
+  HANDLE thread = ::CreateThread(nullptr, 0, LaunchThread, launch.get(), 0, nullptr);
+  if (thread == nullptr) {
+    ::FreeLibrary(launch->image);
+    return false;
+  }
+  launch.release();  // the thread's now
   ::CloseHandle(thread);
   return true;
 }

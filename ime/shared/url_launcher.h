@@ -36,7 +36,8 @@ bool IsSystemAccount(UserNameInterface* user_name);
 
 // Opens |address| on a thread of its own and returns at once: true when the
 // thread was started. Refuses (false, nothing started) in the "SYSTEM"
-// account.
+// account. The thread holds a reference to the module that holds this code
+// until it ends, so a host may free the module while the page is opening.
 bool LaunchUrlAsync(const std::wstring& address);
 bool LaunchUrlAsync(const std::wstring& address, UserNameInterface* user_name,
                     ShellOpenInterface* shell);

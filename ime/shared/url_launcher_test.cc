@@ -6,6 +6,7 @@
 
 #include "gtest/gtest.h"
 #include "ime/shared/base/scoped_handle.h"
+#include "ime/shared/testing/child_process.h"
 #include "ime/shared/web_address.h"
 
 namespace ime_shared {
@@ -86,6 +87,18 @@ TEST(UrlLauncherTest, SystemUserNameIsTheProcessAccount) {
   ASSERT_TRUE(::GetUserNameW(buffer, &size));
   EXPECT_EQ(name, buffer);
   EXPECT_FALSE(name.empty());
+}
+
+// A host may free the module while the shell is still opening a page it
+// asked for (which can take seconds): the module stays mapped until the
+// launch thread is done with its code, and goes when that thread ends.
+TEST(UrlLauncherTest, AModuleFreedWhileThePageOpensLastsUntilTheLaunchEnds) {
+  std::string output;
+  const int code = ime_testing::RunChild(L"url_launcher_test_child", L"", &output);
+  EXPECT_EQ(code, 0) << output;
+  EXPECT_NE(output.find("kept while opening"), std::string::npos) << output;
+  EXPECT_NE(output.find("freed after the launch"), std::string::npos) << output;
+  EXPECT_NE(output.find("survived"), std::string::npos) << output;
 }
 
 }  // namespace
