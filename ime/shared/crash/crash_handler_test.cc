@@ -509,6 +509,11 @@ TEST(InstallCrashHandlerTest, InstallsOnceInTheUserCrashFolderAndRemoves) {
 
 // --- Two processes --------------------------------------------------------
 
+// How long a host run may take: a crash ends it in seconds, but writing the
+// dump takes Wine several and, with the other tests loading the machine,
+// many more.
+constexpr DWORD kHostTimeoutMs = 90000;
+
 // The host program (crash_handler_test_child) with the stand-in module,
 // a per-user folder and an installation folder of the test's own.
 class CrashProcessTest : public ::testing::Test {
@@ -562,7 +567,8 @@ class CrashProcessTest : public ::testing::Test {
   HostRun RunHost(const wchar_t* scenario) {
     HostRun run;
     const int code = ime_testing::RunChild(
-        L"crash_handler_test_child", L"\"" + hive_.path() + L"\" " + scenario, &run.output);
+        L"crash_handler_test_child", L"\"" + hive_.path() + L"\" " + scenario, &run.output,
+        kHostTimeoutMs);
     run.exit_code = static_cast<DWORD>(code);
     run.installed = run.Printed("installed 1");
     const size_t id = run.output.find("dump_id ");
