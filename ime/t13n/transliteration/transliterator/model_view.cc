@@ -97,53 +97,66 @@ bool ModelView::ClassPairCommon(int previous, int current) const {
   return common;
 }
 
-bool ModelView::CheckLanguageRules(const std::wstring& word) const {
-  if (word.empty()) return false;
-  int previous_class = FactsOf(word[0]).unit_class;
-  if (previous_class != Language::CONSONANT &&
-      previous_class != Language::VOWEL) {
-    return false;
-  }
-  const size_t n = word.size();
-  if (n <= 1) return true;
-  if (!CountAtLeast(kWordBeginPositions, word.substr(0, 1), kMinBeginCount)) {
-    return false;
-  }
-  bool previous_virama = FactsOf(word[0]).virama;
-  for (size_t i = 1; i < n; ++i) {
-    const wchar_t c = word[i];
-    const UnitFacts facts = FactsOf(c);
-    const int current_class = facts.unit_class;
-    if (!PairCommon(word[i - 1], c)) return false;
-    if (!ClassPairCommon(previous_class, current_class)) return false;
-    if (i + 1 < n && !facts.middle) return false;
-    // After a virama only a consonant or a joiner may follow; a virama
-    // only follows a consonant.
-    if (previous_virama && current_class != Language::CONSONANT &&
-        c != 0x200D && c != 0x200C) {
-      return false;
-    }
-    if (facts.virama && previous_class != Language::CONSONANT) return false;
-    // A vowel sign needs a consonant to sit on.
-    if (current_class == Language::MATRA &&
-        (previous_class == Language::VOWEL ||
-         previous_class == Language::SPECIAL ||
-         previous_class == Language::MATRA)) {
-      return false;
-    }
-    previous_class = current_class;
-    previous_virama = facts.virama;
-  }
-  return CountAtLeast(kWordEndPositions, word.substr(n - 1), kMinEndCount);
+bool ModelView::PositionCommon(RuleTableIndex table, int32_t minimum,
+                               std::vector<int8_t>* known,
+                               wchar_t unit) const {
+  const size_t slot = static_cast<uint16_t>(unit - window_base_);
+  int8_t* cached = slot < kWindowUnits ? &(*known)[slot] : nullptr;
+  if (cached != nullptr && *cached != 0) return *cached > 0;
+  const bool common = CountAtLeast(table, std::wstring(1, unit), minimum);
+  if (cached != nullptr) *cached = common ? 1 : -1;
+  return common;
 }
 
-bool ModelView::IsValidWordForLanguage(const std::wstring& indic,
-                                       const std::wstring& english) const {
-  if (accepts_every_word_) return true;
-  if (!CheckLanguageRules(indic)) return false;
-  if (skips_first_letter_) return true;
+bool ModelView::StartAllowed(wchar_t first, bool alone) const {
+  const int first_class = FactsOf(first).unit_class;
+  if (first_class != Language::CONSONANT && first_class != Language::VOWEL) {
+    return false;
+  }
+  return alone || PositionCommon(kWordBeginPositions, kMinBeginCount,
+                                 &begin_common_, first);
+}
 
-  const int first_class = ClassOf(indic[0]);
+bool ModelView::StepAllowed(wchar_t previous, wchar_t current) const {
+  const UnitFacts before = FactsOf(previous);
+  const UnitFacts facts = FactsOf(current);
+  const int previous_class = before.unit_class;
+  const int current_class = facts.unit_class;
+  if (!PairCommon(previous, current)) return false;
+  if (!ClassPairCommon(previous_class, current_class)) return false;
+  // After a virama only a consonant or a joiner may follow; a virama only
+  // follows a consonant.
+  if (before.virama && current_class != Language::CONSONANT &&
+      current != 0x200D && current != 0x200C) {
+    return false;
+  }
+  if (facts.virama && previous_class != Language::CONSONANT) return false;
+  // A vowel sign needs a consonant to sit on.
+  return !(current_class == Language::MATRA &&
+           (previous_class == Language::VOWEL ||
+            previous_class == Language::SPECIAL ||
+            previous_class == Language::MATRA));
+}
+
+bool ModelView::EndAllowed(wchar_t last) const {
+  return PositionCommon(kWordEndPositions, kMinEndCount, &end_common_, last);
+}
+
+bool ModelView::CheckLanguageRules(const wchar_t* word, size_t n) const {
+  if (n == 0) return false;
+  if (!StartAllowed(word[0], n == 1)) return false;
+  if (n == 1) return true;
+  for (size_t i = 1; i < n; ++i) {
+    if (!StepAllowed(word[i - 1], word[i])) return false;
+    if (i + 1 < n && !InsideAllowed(word[i])) return false;
+  }
+  return EndAllowed(word[n - 1]);
+}
+
+bool ModelView::FirstLetterAgrees(wchar_t first,
+                                  const std::wstring& english) const {
+  if (skips_first_letter_) return true;
+  const int first_class = ClassOf(first);
   const wchar_t first_letter = english.empty() ? 0 : english[0];
   if (first_class == Language::CONSONANT &&
       IsAsciiConsonantLetter(first_letter)) {
@@ -155,9 +168,17 @@ bool ModelView::IsValidWordForLanguage(const std::wstring& indic,
     return true;
   }
   // The vocalic R is a vowel that English spells with a consonant.
-  const std::wstring first = indic.substr(0, 1);
-  return (first == vocalic_r_ || first == vocalic_r_sign_) &&
-         first_letter == L'r';
+  const bool vocalic_r =
+      (vocalic_r_.size() == 1 && first == vocalic_r_[0]) ||
+      (vocalic_r_sign_.size() == 1 && first == vocalic_r_sign_[0]);
+  return vocalic_r && first_letter == L'r';
+}
+
+bool ModelView::IsValidWordForLanguage(const wchar_t* indic, size_t length,
+                                       const std::wstring& english) const {
+  if (accepts_every_word_) return true;
+  if (!CheckLanguageRules(indic, length)) return false;
+  return FirstLetterAgrees(indic[0], english);
 }
 
 bool ModelView::MatchesConsonantSkeleton(const std::wstring& indic,

@@ -13,6 +13,7 @@
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_MODEL_VIEW_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,14 +43,36 @@ class ModelView {
   // True when the native |word| begins with a consonant or a vowel and,
   // for two characters or more, every character is common enough at its
   // place and after the one before it.
-  bool CheckLanguageRules(const std::wstring& word) const;
+  bool CheckLanguageRules(const std::wstring& word) const {
+    return CheckLanguageRules(word.data(), word.size());
+  }
+  bool CheckLanguageRules(const wchar_t* word, size_t length) const;
+
+  // CheckLanguageRules a unit or two at a time, for a word that is not at
+  // hand in one piece: the word u[0] .. u[n-1] passes when
+  // StartAllowed(u[0], n == 1) holds and, for n >= 2, StepAllowed(u[i-1],
+  // u[i]) for every i from 1, InsideAllowed(u[i]) for 0 < i < n - 1 and
+  // EndAllowed(u[n-1]). Each answer depends on its units alone.
+  bool StartAllowed(wchar_t first, bool alone) const;
+  bool StepAllowed(wchar_t previous, wchar_t current) const;
+  bool InsideAllowed(wchar_t unit) const { return FactsOf(unit).middle; }
+  bool EndAllowed(wchar_t last) const;
 
   // True when |indic| is a plausible word for the English |english|: always
   // for "ar"; otherwise it must pass CheckLanguageRules, and then, except
   // for "ur", "fa", "el", "am" and "ti", its first character must agree
   // with the first English letter (or be the vocalic R for an "r").
   bool IsValidWordForLanguage(const std::wstring& indic,
+                              const std::wstring& english) const {
+    return IsValidWordForLanguage(indic.data(), indic.size(), english);
+  }
+  bool IsValidWordForLanguage(const wchar_t* indic, size_t length,
                               const std::wstring& english) const;
+  // The parts of IsValidWordForLanguage besides the rules: whether every
+  // word passes, and whether a word that passes the rules and begins with
+  // |first| agrees with |english|.
+  bool AcceptsEveryWord() const { return accepts_every_word_; }
+  bool FirstLetterAgrees(wchar_t first, const std::wstring& english) const;
 
   // True when the consonant classes of |indic| (spelt in English through
   // the key/value table) and of |english| agree in order, the classes of
@@ -84,6 +107,9 @@ class ModelView {
   static constexpr size_t kWindowUnits = 128;
   static constexpr int kClassCount = 8;
   UnitFacts FactsOf(wchar_t unit) const;
+  // Whether |unit| is common enough at the start (or the end) of a word.
+  bool PositionCommon(RuleTableIndex table, int32_t minimum,
+                      std::vector<int8_t>* known, wchar_t unit) const;
   bool PairCommon(wchar_t previous, wchar_t current) const;
   bool ClassPairCommon(int previous, int current) const;
   // True when |key| is in |table| with a count of at least |minimum|.
@@ -111,6 +137,10 @@ class ModelView {
       std::vector<int8_t>(kWindowUnits * kWindowUnits, 0);
   mutable std::vector<int8_t> class_pair_common_ =
       std::vector<int8_t>(kClassCount * kClassCount, 0);
+  mutable std::vector<int8_t> begin_common_ =
+      std::vector<int8_t>(kWindowUnits, 0);
+  mutable std::vector<int8_t> end_common_ =
+      std::vector<int8_t>(kWindowUnits, 0);
 };
 
 }  // namespace ime_t13n

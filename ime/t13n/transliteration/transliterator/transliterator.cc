@@ -73,6 +73,7 @@ void Transliterator::Scratch::Prepare(size_t length) {
   ranked_exponent = 0;
   global_words.clear();
   placed.clear();
+  tail_rules.clear();
 }
 
 NativeScoreMap& Transliterator::Scratch::MapOf(Level* level) {

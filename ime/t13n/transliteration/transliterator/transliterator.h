@@ -186,6 +186,13 @@ class Transliterator {
                        std::vector<std::wstring>::iterator begin,
                        std::vector<std::wstring>::iterator end) const;
   bool IsPlaced(const std::wstring& word) const;
+  // IsValidWordForLanguage of the view for a ranked word: a long reading
+  // is checked piece by piece, without being made whole.
+  bool IsValidRanked(const RankedWord& ranked, const std::wstring& word);
+  // Whether the finished reading |index|, read inside a word (not at its
+  // start), passes the rules of the view: every step, every unit but its
+  // last inside a word, its last unit at a word's end. Kept once known.
+  bool TailRulesHold(uint32_t index);
   // The score of the best reading of a segmentation; 1 when there is none.
   float BestSegmentationScore() const;
   // Puts ranked[index] and everything before it in their places for

@@ -161,6 +161,105 @@ bool Transliterator::CheckWordEnding(const std::wstring& word,
   return last_class != Language::VOWEL && last_class != Language::MATRA;
 }
 
+bool Transliterator::TailRulesHold(uint32_t index) {
+  Scratch& s = *scratch_;
+  const ModelView& view = *view_;
+  const FinishedReadings& finished = s.finished;
+  if (s.tail_rules.size() < finished.size()) {
+    s.tail_rules.resize(finished.size(), 0);
+  }
+  // Down the chain of readings to the first whose verdict is known, to the
+  // first that breaks a rule or to the end; every reading passed on the
+  // way shares the verdict.
+  std::vector<uint32_t>& chain = s.tail_chain;
+  chain.clear();
+  int8_t verdict = 1;
+  for (uint32_t t = index;;) {
+    if (s.tail_rules[t] != 0) {
+      verdict = s.tail_rules[t];
+      break;
+    }
+    chain.push_back(t);
+    const NativeEntry& reading = finished.at(t);
+    const wchar_t* head = finished.head(reading);
+    const uint32_t units = reading.head_length;
+    const bool goes_on = reading.tail != NativeEntry::kNoTail &&
+                         finished.at(reading.tail).length > 0;
+    bool holds = true;
+    for (uint32_t k = 1; holds && k < units; ++k) {
+      holds = view.StepAllowed(head[k - 1], head[k]);
+    }
+    // Every unit before the last of the word lies inside it.
+    const uint32_t inside = goes_on ? units : (units > 0 ? units - 1 : 0);
+    for (uint32_t k = 0; holds && k < inside; ++k) {
+      holds = view.InsideAllowed(head[k]);
+    }
+    if (holds && units > 0) {
+      holds = goes_on ? view.StepAllowed(head[units - 1],
+                                         finished.at(reading.tail).first)
+                      : view.EndAllowed(head[units - 1]);
+    }
+    if (!holds) {
+      verdict = -1;
+      break;
+    }
+    if (!goes_on) break;
+    t = reading.tail;
+  }
+  for (uint32_t t : chain) s.tail_rules[t] = verdict;
+  return verdict > 0;
+}
+
+bool Transliterator::IsValidRanked(const RankedWord& ranked,
+                                   const std::wstring& word) {
+  const ModelView& view = *view_;
+  if (ranked.text != nullptr) {
+    return view.IsValidWordForLanguage(ranked.text, ranked.length, word);
+  }
+  if (view.AcceptsEveryWord()) return true;
+  const Scratch& s = *scratch_;
+  const NativeScoreMap& readings = *s.maps[s.top_map];
+  const NativeEntry& entry = readings.entries()[ranked.reading];
+  const size_t length = entry.length;
+  if (length == 0) return false;
+  // The units as far as the first finished reading that is read after
+  // something; the rest of the word is that reading.
+  size_t position = 0;
+  wchar_t first = 0;
+  wchar_t previous = 0;
+  const wchar_t* head = readings.head(entry);
+  uint32_t units = entry.head_length;
+  uint32_t tail = entry.tail;
+  for (;;) {
+    for (uint32_t k = 0; k < units; ++k) {
+      const wchar_t unit = head[k];
+      if (position == 0) {
+        if (!view.StartAllowed(unit, length == 1)) return false;
+        first = unit;
+      } else {
+        if (position >= 2 && !view.InsideAllowed(previous)) return false;
+        if (!view.StepAllowed(previous, unit)) return false;
+      }
+      previous = unit;
+      ++position;
+    }
+    if (tail == NativeEntry::kNoTail) break;
+    const NativeEntry& rest = s.finished.at(tail);
+    if (rest.length == 0) break;
+    if (position > 0) {
+      if (position >= 2 && !view.InsideAllowed(previous)) return false;
+      if (!view.StepAllowed(previous, rest.first)) return false;
+      if (!TailRulesHold(tail)) return false;
+      return view.FirstLetterAgrees(first, word);
+    }
+    head = s.finished.head(rest);
+    units = rest.head_length;
+    tail = rest.tail;
+  }
+  if (length >= 2 && !view.EndAllowed(previous)) return false;
+  return view.FirstLetterAgrees(first, word);
+}
+
 void Transliterator::SelectCandidates(const std::wstring& word, int n,
                                       std::vector<ScoredWord>* out,
                                       TransliterationDebugInfo* debug) {
@@ -173,8 +272,8 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
   int valid = 0;
   for (size_t i = 0; i < ranked.size() && i < kFirstPassEntries; ++i) {
     ReachRanked(i);
+    if (!IsValidRanked(ranked[i], word)) continue;
     const std::wstring& candidate = RankedText(ranked[i]);
-    if (!view_->IsValidWordForLanguage(candidate, word)) continue;
     ++valid;
     if (debug != nullptr) {
       AddLegalSuggestion(debug, candidate, TrueScore(ranked[i].score));
@@ -199,11 +298,11 @@ void Transliterator::SelectCandidates(const std::wstring& word, int n,
   int logged = 0;
   for (size_t i = 0; i < ranked.size() && placed < n; ++i) {
     ReachRanked(i);
+    // Most readings of a long word fail the checks: they are not made
+    // whole.
+    if (!IsValidRanked(ranked[i], word)) continue;
     const std::wstring& candidate = RankedText(ranked[i]);
-    if (IsPlaced(candidate) ||
-        !view_->IsValidWordForLanguage(candidate, word)) {
-      continue;
-    }
+    if (IsPlaced(candidate)) continue;
     s.placed.push_back(candidate);
     out->push_back(ScoredWord{candidate, TrueScore(ranked[i].score)});
     ++placed;

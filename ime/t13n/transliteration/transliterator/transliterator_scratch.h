@@ -130,6 +130,9 @@ struct Transliterator::Scratch {
   std::vector<Known> known;
   std::vector<const std::wstring*> global_words;
   std::vector<std::wstring> placed;  // words already in the output
+  // TailRulesHold of the finished readings: 0 not known yet, 1 yes, -1 no.
+  std::vector<int8_t> tail_rules;
+  std::vector<uint32_t> tail_chain;  // working memory of TailRulesHold
 
   std::wstring english;  // a segment of the word
   std::wstring decoded;  // a native segment

@@ -508,6 +508,49 @@ TEST(TransliteratorTest, KeystrokesOnOneTransliteratorGiveWhatAFreshOneGives) {
   EXPECT_NE(kept.Candidates(L"takmi").front(), W({kMa}));
 }
 
+// A word long enough for its readings to outgrow the units a reading keeps
+// whole: the word checks (a pair of letters, a letter inside the word, the
+// last letter) reject readings anywhere along them, and the valid readings
+// come out in the order and with the scores of the plain computation.
+TEST(TransliteratorTest, LongReadingsAreCheckedAlongTheirWholeLength) {
+  LanguageBuilder language = HindiLike("hi");
+  language.Rule(LanguageRule::CONSEC_CHARS, W({kKha}), W({kTa}), 0)
+      .Rule(LanguageRule::CHAR_POSITIONS, L"m", W({kVowelA}), 0)
+      .Rule(LanguageRule::CHAR_POSITIONS, L"e", W({kSignAa}), 0)
+      .PermitAllWords()
+      .Segment(LanguageBuilder::kSimple, L"k", 1,
+               {{W({kKa}), 0.6f}, {W({kKha}), 0.3f}})
+      .Segment(LanguageBuilder::kSimple, L"t", 1, {{W({kTa}), 0.8f}})
+      .Segment(LanguageBuilder::kSimple, L"a", 1,
+               {{W({kSignAa}), 0.5f}, {W({kVowelA}), 0.4f}})
+      .Segment(LanguageBuilder::kSimple, L"ka", 2,
+               {{W({kKa}), 0.5f}, {W({kKha, kSignAa}), 0.4f}})
+      .Segment(LanguageBuilder::kSuffix, L"a", 1, {{W({kSignAa}), 0.3f}})
+      .Segment(LanguageBuilder::kSuffix, L"ta", 1, {{W({kTa}), 0.6f}})
+      .Segment(LanguageBuilder::kSuffix, L"t", 1, {{W({kTa}), 0.7f}});
+  TestTransliterator t(language);
+  ReferenceTransliterator reference(t.get());
+  std::wstring word;
+  while (word.size() < 48) word += L"kata";
+  size_t long_words = 0;
+  for (size_t length = 30; length <= word.size(); length += 3) {
+    SCOPED_TRACE(length);
+    const std::wstring typed = word.substr(0, length);
+    const std::vector<ScoredWord> scored = t.Words(typed, kAll);
+    const std::vector<ScoredWord> plain = reference.Transliterate(typed, kAll);
+    ASSERT_EQ(WordsOf(scored), WordsOf(plain));
+    for (size_t i = 0; i < scored.size(); ++i) {
+      EXPECT_EQ(scored[i].score, plain[i].score) << i;
+      if (scored[i].word.size() > NativeScoreMap::kWholeKeyUnits) {
+        ++long_words;
+      }
+    }
+    EXPECT_EQ(t.Candidates(typed), WordsOf(reference.Transliterate(
+                                       typed, Transliterator::kCandidateCount)));
+  }
+  EXPECT_GT(long_words, 50u);
+}
+
 TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
   TestTransliterator t(HindiLike("hi"));
   t->AddUserAccepted(L"na mas te", L"N", true);
