@@ -8,8 +8,6 @@ namespace ime_t13n {
 
 namespace {
 
-constexpr int kInitialSlotBits = 6;
-
 // Scores of an ordinary word stay within 2^-64 .. 2^64; other maps keep
 // their highest score within 2^-32 .. 2^32 at an exponent that is a
 // multiple of 64 (so that neighbouring suffixes mostly share theirs); an
@@ -118,14 +116,43 @@ bool SameKey(KeyCursor a, KeyCursor b) {
 
 void FinishedReadings::Clear() {
   entries_.clear();
+  powers_.clear();
   heads_.clear();
 }
 
 uint32_t FinishedReadings::Add(const NativeEntry& entry, const wchar_t* head) {
   NativeEntry copy = entry;
   copy.head = static_cast<uint32_t>(heads_.size());
+  copy.given_head = false;
   heads_.insert(heads_.end(), head, head + entry.head_length);
+  uint64_t power = HashedText::Of(head, entry.head_length).power;
+  if (entry.tail != NativeEntry::kNoTail) {
+    power *= powers_[entry.tail];
+    if (entry.length <= NativeScoreMap::kWholeKeyUnits) {
+      // The rest's units follow the head; they lie in this buffer too, so
+      // they are copied by position.
+      size_t next = heads_.size();
+      heads_.resize(copy.head + entry.length);
+      for (uint32_t t = entry.tail; t != NativeEntry::kNoTail;
+           t = entries_[t].tail) {
+        const NativeEntry& reading = entries_[t];
+        for (uint32_t i = 0; i < reading.head_length; ++i) {
+          heads_[next++] = heads_[reading.head + i];
+        }
+      }
+      copy.head_length = entry.length;
+      copy.tail = NativeEntry::kNoTail;
+    }
+  }
+  if (copy.head_length > 0) {
+    copy.first = heads_[copy.head];
+  } else if (copy.tail != NativeEntry::kNoTail) {
+    copy.first = entries_[copy.tail].first;
+  } else {
+    copy.first = 0;
+  }
   entries_.push_back(copy);
+  powers_.push_back(power);
   return static_cast<uint32_t>(entries_.size() - 1);
 }
 
@@ -165,64 +192,18 @@ void NativeScoreMap::AppendKey(const Entry& entry, std::wstring* out,
   if (tails_ != nullptr) tails_->AppendKey(entry.tail, out, limit - units);
 }
 
-size_t NativeScoreMap::SlotOf(uint64_t hash) const {
-  // The high bits of a multiplicative mix: the low bits of a polynomial
-  // hash depend on the low bits of the units alone.
-  return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >>
-                             (64 - slot_bits_));
-}
-
-bool NativeScoreMap::KeyEquals(const Entry& entry, const HashedText* parts,
-                               int count, uint32_t tail) const {
+bool NativeScoreMap::KeyEquals(const Entry& entry, const wchar_t* head,
+                               uint32_t head_length, uint32_t tail) const {
   // The lengths are equal (the caller compared them).
-  const wchar_t* stored = keys_.data() + entry.head;
+  const wchar_t* stored = this->head(entry);
   if (entry.tail == tail) {
-    // The same rest: the heads decide.
-    for (int p = 0; p < count; ++p) {
-      if (!SameUnits(stored, parts[p].text, parts[p].length)) return false;
-      stored += parts[p].length;
-    }
-    return true;
+    // The same rest: the heads decide, and they are as long.
+    return SameUnits(stored, head, head_length);
   }
-  if (entry.tail == NativeEntry::kNoTail) {
-    // A key kept whole (what every key of an ordinary word is) against
-    // the parts and the rest's chain of heads.
-    for (int p = 0; p < count; ++p) {
-      if (!SameUnits(stored, parts[p].text, parts[p].length)) return false;
-      stored += parts[p].length;
-    }
-    for (uint32_t t = tail; t != NativeEntry::kNoTail;) {
-      const NativeEntry& reading = tails_->at(t);
-      if (!SameUnits(stored, tails_->head(reading), reading.head_length)) {
-        return false;
-      }
-      stored += reading.head_length;
-      t = reading.tail;
-    }
-    return true;
-  }
-  const HashedText head{stored, entry.head_length, 0, 1};
-  return SameKey(KeyCursor(&head, 1, entry.tail, tails_),
-                 KeyCursor(parts, count, tail, tails_));
-}
-
-size_t NativeScoreMap::Probe(const HashedText* parts, int count, uint32_t tail,
-                             const HashedText& combined) const {
-  const size_t mask = slots_.size() - 1;
-  const uint64_t tag = combined.hash >> 48;
-  size_t slot = SlotOf(combined.hash);
-  while (SlotUsed(slots_[slot])) {
-    const uint64_t value = slots_[slot];
-    if (((value >> 32) & 0xFFFF) == tag) {
-      const Entry& entry = entries_[static_cast<uint32_t>(value) - 1];
-      if (entry.hash == combined.hash && entry.length == combined.length &&
-          KeyEquals(entry, parts, count, tail)) {
-        break;
-      }
-    }
-    slot = (slot + 1) & mask;
-  }
-  return slot;
+  const HashedText mine{stored, entry.head_length, 0, 1};
+  const HashedText theirs{head, head_length, 0, 1};
+  return SameKey(KeyCursor(&mine, 1, entry.tail, tails_),
+                 KeyCursor(&theirs, 1, tail, tails_));
 }
 
 void NativeScoreMap::Rehash(size_t slot_count) const {
@@ -243,62 +224,73 @@ void NativeScoreMap::Rehash(size_t slot_count) const {
   }
 }
 
-float NativeScoreMap::Add(const wchar_t* key, size_t length, float delta) {
-  const HashedText whole = HashedText::Of(key, length);
-  return AddJoined(&whole, 1, NativeEntry::kNoTail, whole, delta);
-}
-
-float NativeScoreMap::AddJoined(const HashedText* parts, int count,
-                                uint32_t tail, const HashedText& combined,
-                                float delta) {
-  if (slots_.empty()) Rehash(size_t{1} << kInitialSlotBits);
-  if (stale_) Rehash(slots_.size());
-  size_t slot = Probe(parts, count, tail, combined);
-  if (SlotUsed(slots_[slot])) {
-    return entries_[static_cast<uint32_t>(slots_[slot]) - 1].score += delta;
-  }
+float NativeScoreMap::Insert(size_t slot, uint32_t head, uint32_t head_length,
+                             uint32_t tail, uint64_t hash, uint32_t length,
+                             bool given, float delta) {
   // Keep the table at most half full.
   if ((entries_.size() + 1) * 2 > slots_.size()) {
     Rehash(slots_.size() * 2);
-    slot = Probe(parts, count, tail, combined);
+    const wchar_t* text = (given ? text_->data() : keys_.data()) + head;
+    slot = Probe(text, head_length, tail, hash, length);
   }
   Entry entry;
-  entry.hash = combined.hash;
-  entry.power = combined.power;
-  entry.length = combined.length;
+  entry.hash = hash;
+  entry.length = length;
   entry.score = 0.0f + delta;
-  entry.head = static_cast<uint32_t>(keys_.size());
+  entry.head = head;
+  entry.head_length = head_length;
   entry.tail = tail;
   entry.first = 0;
-  // Unit by unit: the parts are a few units long.
-  for (int p = 0; p < count; ++p) {
-    for (uint32_t i = 0; i < parts[p].length; ++i) {
-      keys_.push_back(parts[p].text[i]);
-    }
-  }
-  entry.head_length = static_cast<uint32_t>(keys_.size()) - entry.head;
-  if (tail != NativeEntry::kNoTail && combined.length <= kWholeKeyUnits) {
-    // A short key is kept whole.
-    for (uint32_t t = tail; t != NativeEntry::kNoTail;) {
-      const NativeEntry& reading = tails_->at(t);
-      const wchar_t* text = tails_->head(reading);
-      for (uint32_t i = 0; i < reading.head_length; ++i) {
-        keys_.push_back(text[i]);
-      }
-      t = reading.tail;
-    }
-    entry.head_length = combined.length;
-    entry.tail = NativeEntry::kNoTail;
-  }
-  if (entry.head_length > 0) {
-    entry.first = keys_[entry.head];
-  } else if (entry.tail != NativeEntry::kNoTail) {
-    entry.first = tails_->at(entry.tail).first;
-  }
-  slots_[slot] = MakeSlot(generation_, combined.hash, entries_.size());
+  entry.given_head = given;
+  slots_[slot] = MakeSlot(generation_, hash, entries_.size());
   entries_.push_back(entry);
   NoteScore(entry.score);
   return entry.score;
+}
+
+float NativeScoreMap::Add(const wchar_t* key, size_t length, float delta) {
+  Prepare();
+  const HashedText whole = HashedText::Of(key, length);
+  const uint32_t units = static_cast<uint32_t>(length);
+  const size_t slot =
+      Probe(key, units, NativeEntry::kNoTail, whole.hash, units);
+  const uint64_t value = slots_[slot];
+  if (SlotUsed(value)) {
+    return entries_[static_cast<uint32_t>(value) - 1].score += delta;
+  }
+  // The key goes into the map's own buffer first: the probe after a
+  // rehash reads it there.
+  const uint32_t head = static_cast<uint32_t>(keys_.size());
+  keys_.insert(keys_.end(), key, key + length);
+  return Insert(slot, head, units, NativeEntry::kNoTail, whole.hash, units,
+                false, delta);
+}
+
+void NativeScoreMap::MakeShortKeysWhole() {
+  for (Entry& entry : entries_) {
+    if (entry.tail == NativeEntry::kNoTail ||
+        entry.length > kWholeKeyUnits) {
+      continue;
+    }
+    // By position: the head may lie in this very buffer.
+    const size_t start = keys_.size();
+    keys_.resize(start + entry.length);
+    const wchar_t* source =
+        (entry.given_head ? text_->data() : keys_.data()) + entry.head;
+    std::copy(source, source + entry.head_length, keys_.begin() + start);
+    size_t next = start + entry.head_length;
+    for (uint32_t t = entry.tail; t != NativeEntry::kNoTail;) {
+      const NativeEntry& reading = tails_->at(t);
+      const wchar_t* text = tails_->head(reading);
+      std::copy(text, text + reading.head_length, keys_.begin() + next);
+      next += reading.head_length;
+      t = reading.tail;
+    }
+    entry.head = static_cast<uint32_t>(start);
+    entry.head_length = entry.length;
+    entry.tail = NativeEntry::kNoTail;
+    entry.given_head = false;
+  }
 }
 
 const NativeScoreMap::Entry* NativeScoreMap::Find(const wchar_t* key,
@@ -306,7 +298,9 @@ const NativeScoreMap::Entry* NativeScoreMap::Find(const wchar_t* key,
   if (slots_.empty()) return nullptr;
   if (stale_) Rehash(slots_.size());
   const HashedText whole = HashedText::Of(key, length);
-  const size_t slot = Probe(&whole, 1, NativeEntry::kNoTail, whole);
+  const uint32_t units = static_cast<uint32_t>(length);
+  const size_t slot =
+      Probe(key, units, NativeEntry::kNoTail, whole.hash, units);
   return SlotUsed(slots_[slot])
              ? &entries_[static_cast<uint32_t>(slots_[slot]) - 1]
              : nullptr;

@@ -8,7 +8,10 @@
 // its head, the few units of its own, and its tail, a reading of the rest
 // already finished and kept in FinishedReadings, which is a head and a tail
 // in turn. So a key costs the same however long the word: nothing of the
-// rest is copied. The hash of a key is polynomial, so that the hash of a
+// rest is copied, and the head is not copied either but read where the
+// caller keeps it (the text given to the map). Only the keys that outlive
+// the map, the few the beam keeps, are copied: into FinishedReadings, a
+// short one whole. The hash of a key is polynomial, so that the hash of a
 // joined key follows from the hashes of its parts without reading them; two
 // keys with the same hash are compared unit by unit, head by head, and are
 // known equal as soon as both go on with the same finished reading.
@@ -51,24 +54,22 @@ struct HashedText {
   }
 };
 
-// A key and its score: the key is |head_length| units of a text buffer of
-// the map or store that holds the entry, followed by the finished reading
-// |tail| when there is one.
+// A key and its score: the key is |head_length| units of a text buffer
+// (the map's own, the text the map was given, or the store's), followed by
+// the finished reading |tail| when there is one.
 struct NativeEntry {
   static constexpr uint32_t kNoTail = 0xFFFFFFFFu;
 
   uint64_t hash;    // HashedText hash of the whole key
-  uint64_t power;   // HashedText power of the whole key
   uint32_t length;  // of the whole key, in UTF-16 units
   float score;
-  uint32_t head;    // offset of the head in the holder's text buffer
+  uint32_t head;    // offset of the head in its text buffer
   uint32_t head_length;
   uint32_t tail;    // index in FinishedReadings, or kNoTail
-  wchar_t first;    // the key's first unit (0 for an empty key)
-
-  HashedText Hashed() const {
-    return HashedText{nullptr, length, hash, power};
-  }
+  // The key's first unit (0 for an empty key); kept by FinishedReadings.
+  wchar_t first;
+  // The head lies in the text the map was given, not in the map's own.
+  bool given_head;
 };
 
 // The readings of the suffixes whose maps are finished, in one place, so
@@ -76,11 +77,16 @@ struct NativeEntry {
 class FinishedReadings {
  public:
   void Clear();
-  // Copies |entry|, whose head lies at |head|, and returns its index.
+  // Copies |entry|, whose head lies at |head|, and returns its index. A key
+  // of at most NativeScoreMap::kWholeKeyUnits units is kept whole, without
+  // a tail: an ordinary word's readings are read in one piece, and a long
+  // word's chain of heads ends in one.
   uint32_t Add(const NativeEntry& entry, const wchar_t* head);
 
   size_t size() const { return entries_.size(); }
   const NativeEntry& at(uint32_t index) const { return entries_[index]; }
+  // The HashedText power of the reading |index| (its text unused).
+  uint64_t power(uint32_t index) const { return powers_[index]; }
   const wchar_t* head(const NativeEntry& entry) const {
     return heads_.data() + entry.head;
   }
@@ -91,6 +97,7 @@ class FinishedReadings {
 
  private:
   std::vector<NativeEntry> entries_;
+  std::vector<uint64_t> powers_;
   std::vector<wchar_t> heads_;
 };
 
@@ -98,10 +105,12 @@ class NativeScoreMap {
  public:
   typedef NativeEntry Entry;
 
-  // |tails| holds the readings the keys of the map may go on with; null
-  // for a map whose keys have no tails.
-  explicit NativeScoreMap(const FinishedReadings* tails = nullptr)
-      : tails_(tails) {}
+  // |tails| holds the readings the keys of the map may go on with, |text|
+  // the heads given by offset (AddJoinedAt); null for a map whose keys have
+  // none. Both must outlive the map; |text| may grow meanwhile.
+  explicit NativeScoreMap(const FinishedReadings* tails = nullptr,
+                          const std::vector<wchar_t>* text = nullptr)
+      : tails_(tails), text_(text) {}
 
   // Empties the map, keeping its memory; the exponent is 0 again.
   void Clear();
@@ -112,15 +121,18 @@ class NativeScoreMap {
   float Add(const std::wstring& key, float delta) {
     return Add(key.data(), key.size(), delta);
   }
-  // The same for the key made of |count| (1 or 2) parts one after the
-  // other and then the finished reading |tail| (or none: kNoTail);
-  // |combined| is the HashedText of the whole key (its text unused). A key
-  // of at most kWholeKeyUnits units is kept whole, without a tail: an
-  // ordinary word's readings are read in one piece, and a long word's
-  // chain of heads ends in one.
+  // The same for the key made of the |head_length| units at offset |head|
+  // of the given text, then the finished reading |tail| (or none: kNoTail);
+  // |hash| and |length| are the HashedText hash and the length of the
+  // whole key. Nothing of the key is copied.
+  inline void AddJoinedAt(uint32_t head, uint32_t head_length, uint32_t tail,
+                          uint64_t hash, uint32_t length, float delta);
+  // A key of at most this many units is kept whole once finished (see
+  // FinishedReadings::Add and MakeShortKeysWhole).
   static constexpr uint32_t kWholeKeyUnits = 32;
-  float AddJoined(const HashedText* parts, int count, uint32_t tail,
-                  const HashedText& combined, float delta);
+  // Copies every key of at most kWholeKeyUnits units that goes on with a
+  // finished reading into the map, whole, without a tail.
+  void MakeShortKeysWhole();
 
   // The entry of |key|; null when absent.
   const Entry* Find(const wchar_t* key, size_t length) const;
@@ -152,9 +164,10 @@ class NativeScoreMap {
   size_t size() const { return entries_.size(); }
   // Entries in insertion order.
   const std::vector<Entry>& entries() const { return entries_; }
-  // The head of |entry|: its whole key when it has no tail.
+  // The head of |entry|: its whole key when it has no tail. Valid until
+  // the map or its given text changes.
   const wchar_t* head(const Entry& entry) const {
-    return keys_.data() + entry.head;
+    return (entry.given_head ? text_->data() : keys_.data()) + entry.head;
   }
   // Appends the key of |entry| to |out|, at most |limit| of its first
   // units.
@@ -168,13 +181,30 @@ class NativeScoreMap {
   }
 
  private:
-  size_t SlotOf(uint64_t hash) const;
-  // The slot of the key made of |parts| and |tail|, or of the empty slot
-  // where it would go.
-  size_t Probe(const HashedText* parts, int count, uint32_t tail,
-               const HashedText& combined) const;
-  bool KeyEquals(const Entry& entry, const HashedText* parts, int count,
-                 uint32_t tail) const;
+  size_t SlotOf(uint64_t hash) const {
+    // The high bits of a multiplicative mix: the low bits of a polynomial
+    // hash depend on the low bits of the units alone.
+    return static_cast<size_t>((hash * 0x9E3779B97F4A7C15ull) >>
+                               (64 - slot_bits_));
+  }
+  // The slot of the key made of the |head_length| units at |head| and the
+  // finished reading |tail|, of HashedText hash |hash| and length |length|,
+  // or of the empty slot where it would go.
+  inline size_t Probe(const wchar_t* head, uint32_t head_length,
+                      uint32_t tail, uint64_t hash, uint32_t length) const;
+  bool KeyEquals(const Entry& entry, const wchar_t* head,
+                 uint32_t head_length, uint32_t tail) const;
+  // Makes the table ready for one more entry.
+  void Prepare() const {
+    if (slots_.empty()) {
+      Rehash(size_t{1} << kInitialSlotBits);
+    } else if (stale_) {
+      Rehash(slots_.size());
+    }
+  }
+  float Insert(size_t slot, uint32_t head, uint32_t head_length,
+               uint32_t tail, uint64_t hash, uint32_t length, bool given,
+               float delta);
   void Rehash(size_t slot_count) const;
   // Multiplies every score by 2^|shift| and adds |shift| to the exponent.
   void Shift(int shift);
@@ -187,6 +217,8 @@ class NativeScoreMap {
     }
   }
 
+  static constexpr int kInitialSlotBits = 6;
+
   // A slot: the map's generation (16 bits), 16 bits of the key's hash and
   // the entry index + 1 (32 bits). A slot of an older generation is free,
   // so that emptying the map does not touch the table.
@@ -198,7 +230,8 @@ class NativeScoreMap {
   bool SlotUsed(uint64_t slot) const { return (slot >> 48) == generation_; }
 
   const FinishedReadings* tails_;
-  std::vector<wchar_t> keys_;  // the heads
+  const std::vector<wchar_t>* text_;
+  std::vector<wchar_t> keys_;  // the heads the map holds itself
   std::vector<Entry> entries_;
   // Open addressing over a power-of-two table. The table only indexes the
   // entries, so a lookup may make it again (see stale_).
@@ -209,6 +242,38 @@ class NativeScoreMap {
   float highest_ = 0.0f;
   mutable bool stale_ = false;  // the table must be made before a lookup
 };
+
+size_t NativeScoreMap::Probe(const wchar_t* head, uint32_t head_length,
+                             uint32_t tail, uint64_t hash,
+                             uint32_t length) const {
+  const size_t mask = slots_.size() - 1;
+  const uint64_t tag = hash >> 48;
+  size_t slot = SlotOf(hash);
+  for (;; slot = (slot + 1) & mask) {
+    const uint64_t value = slots_[slot];
+    if (!SlotUsed(value)) return slot;
+    if (((value >> 32) & 0xFFFF) != tag) continue;
+    const Entry& entry = entries_[static_cast<uint32_t>(value) - 1];
+    if (entry.hash == hash && entry.length == length &&
+        KeyEquals(entry, head, head_length, tail)) {
+      return slot;
+    }
+  }
+}
+
+void NativeScoreMap::AddJoinedAt(uint32_t head, uint32_t head_length,
+                                 uint32_t tail, uint64_t hash,
+                                 uint32_t length, float delta) {
+  Prepare();
+  const size_t slot =
+      Probe(text_->data() + head, head_length, tail, hash, length);
+  const uint64_t value = slots_[slot];
+  if (SlotUsed(value)) {
+    entries_[static_cast<uint32_t>(value) - 1].score += delta;
+    return;
+  }
+  Insert(slot, head, head_length, tail, hash, length, true, delta);
+}
 
 }  // namespace ime_t13n
 

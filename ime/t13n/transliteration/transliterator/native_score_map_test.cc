@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
 
@@ -40,6 +41,50 @@ TEST(NativeScoreMapTest, GrowsAndKeepsEveryKey) {
   EXPECT_EQ(map.Find(L"1", 1), nullptr);
   map.Add(L"1", 3.0f);
   EXPECT_FLOAT_EQ(map.Find(L"1", 1)->score, 3.0f);
+}
+
+// Keys made of a head read from the given text and a finished reading: the
+// same text cut in different places is one key, and a short key that
+// outlives the map is kept whole.
+TEST(NativeScoreMapTest, JoinedKeysCutInDifferentPlacesAreOneKey) {
+  FinishedReadings finished;
+  NativeScoreMap rests;
+  rests.Add(L"d", 1.0f);
+  rests.Add(L"cd", 1.0f);
+  const NativeEntry& entry_d = rests.entries()[0];
+  const NativeEntry& entry_cd = rests.entries()[1];
+  const uint32_t d = finished.Add(entry_d, rests.head(entry_d));
+  const uint32_t cd = finished.Add(entry_cd, rests.head(entry_cd));
+  const std::vector<wchar_t> text = {L'a', L'b', L'c'};
+  NativeScoreMap map(&finished, &text);
+  // The first |units| of the text, then the finished reading |rest|.
+  auto join = [&](uint32_t units, uint32_t rest, float score) {
+    const HashedText head = HashedText::Of(text.data(), units);
+    const NativeEntry& tail = finished.at(rest);
+    map.AddJoinedAt(0, units, rest,
+                    head.hash * finished.power(rest) + tail.hash,
+                    units + tail.length, score);
+  };
+  join(2, cd, 0.25f);
+  join(3, d, 0.5f);
+  join(1, cd, 2.0f);
+  ASSERT_EQ(map.size(), 2u);
+  EXPECT_EQ(map.entries()[0].score, 0.75f);
+  EXPECT_EQ(map.KeyString(map.entries()[0]), L"abcd");
+  ASSERT_NE(map.Find(L"abcd", 4), nullptr);
+  EXPECT_EQ(map.Find(L"abcd", 4)->score, 0.75f);
+  EXPECT_EQ(map.Find(L"acd", 3)->score, 2.0f);
+  EXPECT_EQ(map.Find(L"abc", 3), nullptr);
+
+  const NativeEntry& joined = map.entries()[0];
+  const uint32_t kept = finished.Add(joined, map.head(joined));
+  EXPECT_EQ(finished.at(kept).tail, NativeEntry::kNoTail);
+  EXPECT_EQ(std::wstring(finished.head(finished.at(kept)), 4), L"abcd");
+  EXPECT_EQ(finished.at(kept).first, L'a');
+  EXPECT_EQ(finished.power(kept), HashedText::Of(L"abcd", 4).power);
+  map.MakeShortKeysWhole();
+  EXPECT_EQ(map.entries()[1].tail, NativeEntry::kNoTail);
+  EXPECT_EQ(std::wstring(map.head(map.entries()[1]), 3), L"acd");
 }
 
 TEST(NativeScoreMapTest, EraseBelowKeepsTheFirstTiesAndTheRestFindable) {

@@ -79,7 +79,7 @@ void Transliterator::Scratch::Prepare(size_t length) {
 NativeScoreMap& Transliterator::Scratch::MapOf(Level* level) {
   if (level->map == Level::kNoMap) {
     if (free_maps.empty()) {
-      maps.emplace_back(new NativeScoreMap(&finished));
+      maps.emplace_back(new NativeScoreMap(&finished, &piece_text));
       free_maps.push_back(static_cast<int>(maps.size() - 1));
     }
     level->map = free_maps.back();
@@ -316,15 +316,26 @@ bool Transliterator::FirstPieces(Scratch::Level* level,
     AddSubWordScore(*e, &first, e->weight, s.english, kSimple, debug);
   }
   level->pieces_begin = static_cast<uint32_t>(s.piece_list.size());
+  const std::wstring& virama = model_->language_model().virama();
+  const HashedText joint = HashedText::Of(virama.data(), virama.size());
   for (const NativeScoreMap::Entry& entry : first.entries()) {
     Scratch::Piece piece;
     piece.offset = static_cast<uint32_t>(s.piece_text.size());
     piece.length = entry.length;
     piece.hash = entry.hash;
-    piece.power = entry.power;
     piece.score = entry.score;
     const wchar_t* text = first.head(entry);  // no tail: the whole key
     s.piece_text.insert(s.piece_text.end(), text, text + entry.length);
+    // A virama joins two consonants (see CombineSplit).
+    piece.joins = !virama.empty() && entry.length > 0 &&
+                  IsConsonantUnit(text[entry.length - 1]);
+    piece.joined_hash = piece.hash;
+    if (piece.joins) {
+      HashedText joined{nullptr, entry.length, entry.hash, 0};
+      joined.Append(joint);
+      piece.joined_hash = joined.hash;
+      s.piece_text.insert(s.piece_text.end(), virama.begin(), virama.end());
+    }
     s.piece_list.push_back(piece);
   }
   level->pieces_end = static_cast<uint32_t>(s.piece_list.size());
@@ -357,37 +368,30 @@ void Transliterator::CombineSplit(Scratch::Level* level) {
   // changes no rounding.
   const float lift = result.AlignFor(
       rest.exponent, static_cast<double>(rest.highest) * highest_piece);
-  const std::wstring& virama = model_->language_model().virama();
-  const HashedText joint = HashedText::Of(virama.data(), virama.size());
-  const wchar_t english_left = w[i - 1];
-  const wchar_t english_right = w[i];
-  const bool letters_join = !virama.empty() &&
-                            IsAsciiConsonantLetter(english_left) &&
-                            IsAsciiConsonantLetter(english_right);
-  const wchar_t* const piece_text = s.piece_text.data();
-  HashedText parts[2];
+  const uint32_t virama_units =
+      static_cast<uint32_t>(model_->language_model().virama().size());
+  // A virama joins two consonants where the English letters on both sides
+  // of the split are consonants too (a piece that ends in a consonant
+  // knows whether the language has a virama).
+  const bool letters_join = IsAsciiConsonantLetter(w[i - 1]) &&
+                            IsAsciiConsonantLetter(w[i]);
+  const FinishedReadings& finished = s.finished;
   for (uint32_t tail = rest.begin; tail != rest.end; ++tail) {
-    const NativeEntry& b = s.finished.at(tail);
-    const HashedText hb = b.Hashed();
-    const bool b_starts_consonant = b.length > 0 && IsConsonantUnit(b.first);
+    const NativeEntry& b = finished.at(tail);
+    const uint64_t b_power = finished.power(tail);
+    const bool joins_rest =
+        letters_join && b.length > 0 && IsConsonantUnit(b.first);
     for (const Scratch::Piece* a = pieces_begin; a != pieces_end; ++a) {
-      const HashedText ha{piece_text + a->offset, a->length, a->hash,
-                          a->power};
       float score = a->score * b.score;
       if (lift != 1.0f) score *= lift;
-      parts[0] = ha;
-      HashedText combined = ha;
-      combined.Append(hb);
-      result.AddJoined(parts, 1, tail, combined, score);
-      // A virama joins two consonants where the English letters on both
-      // sides of the split are consonants too.
-      if (letters_join && b_starts_consonant && ha.length > 0 &&
-          IsConsonantUnit(ha.text[ha.length - 1])) {
-        parts[1] = joint;
-        combined = ha;
-        combined.Append(joint);
-        combined.Append(hb);
-        result.AddJoined(parts, 2, tail, combined, score * kViramaJoinFactor);
+      result.AddJoinedAt(a->offset, a->length, tail,
+                         a->hash * b_power + b.hash, a->length + b.length,
+                         score);
+      if (joins_rest && a->joins) {
+        result.AddJoinedAt(a->offset, a->length + virama_units, tail,
+                           a->joined_hash * b_power + b.hash,
+                           a->length + virama_units + b.length,
+                           score * kViramaJoinFactor);
       }
     }
   }
@@ -462,6 +466,8 @@ void Transliterator::RankSegmentations() {
   if (s.top_map == Scratch::Level::kNoMap) return;
   NativeScoreMap& readings = *s.maps[s.top_map];
   readings.Normalize();
+  // A short reading is read whole.
+  readings.MakeShortKeysWhole();
   s.ranked.reserve(readings.size());
   const std::vector<NativeScoreMap::Entry>& entries = readings.entries();
   for (size_t i = 0; i < entries.size(); ++i) {

@@ -81,12 +81,15 @@ struct Transliterator::Scratch {
   int top_map = Level::kNoMap;
   // A native reading of a first segment (from the simple table, at the
   // start of the word also from the prefix table), its text in piece_text.
+  // When it ends in a consonant and the language has a virama, the virama
+  // follows it there: the head of a join with the virama.
   struct Piece {
     uint32_t offset;
     uint32_t length;
-    uint64_t hash;   // HashedText of the text
-    uint64_t power;
+    uint64_t hash;         // HashedText hash of the text
+    uint64_t joined_hash;  // ... of the text and the virama
     float score;
+    bool joins;            // the virama follows the text
   };
   struct PieceRange {
     bool known = false;

@@ -545,8 +545,9 @@ TEST(TransliteratorTest, LongReadingsAreCheckedAlongTheirWholeLength) {
         ++long_words;
       }
     }
-    EXPECT_EQ(t.Candidates(typed), WordsOf(reference.Transliterate(
-                                       typed, Transliterator::kCandidateCount)));
+    EXPECT_EQ(t.Candidates(typed),
+              WordsOf(reference.Transliterate(
+                  typed, Transliterator::kCandidateCount)));
   }
   EXPECT_GT(long_words, 50u);
 }
