@@ -125,8 +125,10 @@ class NativeScoreMap {
   // of the given text, then the finished reading |tail| (or none: kNoTail);
   // |hash| and |length| are the HashedText hash and the length of the
   // whole key. Nothing of the key is copied.
-  inline void AddJoinedAt(uint32_t head, uint32_t head_length, uint32_t tail,
-                          uint64_t hash, uint32_t length, float delta);
+  // Inlined: it is the inner loop of the segmentation.
+  __attribute__((always_inline)) inline void AddJoinedAt(
+      uint32_t head, uint32_t head_length, uint32_t tail, uint64_t hash,
+      uint32_t length, float delta);
   // A key of at most this many units is kept whole once finished (see
   // FinishedReadings::Add and MakeShortKeysWhole).
   static constexpr uint32_t kWholeKeyUnits = 32;
@@ -190,8 +192,9 @@ class NativeScoreMap {
   // The slot of the key made of the |head_length| units at |head| and the
   // finished reading |tail|, of HashedText hash |hash| and length |length|,
   // or of the empty slot where it would go.
-  inline size_t Probe(const wchar_t* head, uint32_t head_length,
-                      uint32_t tail, uint64_t hash, uint32_t length) const;
+  __attribute__((always_inline)) inline size_t Probe(
+      const wchar_t* head, uint32_t head_length, uint32_t tail,
+      uint64_t hash, uint32_t length) const;
   bool KeyEquals(const Entry& entry, const wchar_t* head,
                  uint32_t head_length, uint32_t tail) const;
   // Makes the table ready for one more entry.
