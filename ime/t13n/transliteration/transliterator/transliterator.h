@@ -60,6 +60,13 @@ void MakeScoresDescending(std::vector<ScoredWord>::iterator begin,
 class Transliterator {
  public:
   static constexpr int kDefaultBeam = 100;
+  // A typed word of more letters than this is far longer than any real
+  // word (held keys, text typed without spaces): its candidates are
+  // segmented with the narrower beam kLongWordBeam, so that a keystroke's
+  // time grows with the word at a quarter of the rate. Up to this length the
+  // candidates are exactly those of the full beam.
+  static constexpr size_t kLongWordLetters = 40;
+  static constexpr int kLongWordBeam = 25;
   // Candidates asked for per keystroke.
   static constexpr int kCandidateCount = 4;
   // Results of Transliterate when n lies outside 1..kMaxResults.
@@ -125,6 +132,9 @@ class Transliterator {
   const TransliterationModel& model() const { return *model_; }
   const ModelView& view() const { return *view_; }
   int beam() const { return beam_; }
+  // The beam GetCandidates segments |word| with: beam() up to
+  // kLongWordLetters units, then the narrower of beam() and kLongWordBeam.
+  int CandidateBeam(const std::wstring& word) const;
   // The digits zero to nine of the model's language.
   const wchar_t* native_digits() const { return native_digits_; }
 

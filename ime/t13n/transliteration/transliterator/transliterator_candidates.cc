@@ -349,7 +349,8 @@ void Transliterator::GetCandidates(const std::wstring& word,
                                    std::vector<std::wstring>* out) {
   const size_t start = out->size();
   std::vector<ScoredWord> ranked;
-  Transliterate(word, kCandidateCount, beam_, &ranked, nullptr);
+  Transliterate(word, kCandidateCount, CandidateBeam(word), &ranked,
+                nullptr);
 
   // Committing a candidate must not lose a typed digit or apostrophe: a
   // whole-word reading that lacks one is not offered, and the readings of
@@ -392,6 +393,11 @@ void Transliterator::GetCandidates(const std::wstring& word,
   if (greek_) AddCaseVariants(word, out->begin() + start, out->end());
 }
 
+int Transliterator::CandidateBeam(const std::wstring& word) const {
+  if (word.size() <= kLongWordLetters) return beam_;
+  return std::min(beam_, kLongWordBeam);
+}
+
 void Transliterator::FillUpCandidates(const std::wstring& word, int k,
                                       std::vector<std::wstring>* out) {
   if (!HasSeparator(word)) return;
@@ -407,7 +413,7 @@ void Transliterator::FillUpCandidates(const std::wstring& word, int k,
     if (end > start) {
       std::wstring piece = word.substr(start, end - start);
       readings.clear();
-      Transliterate(piece, k, beam_, &readings, nullptr);
+      Transliterate(piece, k, CandidateBeam(piece), &readings, nullptr);
       parts.emplace_back();
       std::vector<std::wstring>& alternatives = parts.back();
       if (readings.empty()) alternatives.push_back(std::move(piece));

@@ -552,6 +552,41 @@ TEST(TransliteratorTest, LongReadingsAreCheckedAlongTheirWholeLength) {
   EXPECT_GT(long_words, 50u);
 }
 
+// A word far longer than any real one is segmented for its candidates with
+// a narrower beam, so that a held key stays responsive; up to that length
+// the candidates are exactly those of the full beam. Here the long reading
+// of "k" scores a little above the short one, so the beam keeps the
+// readings with the most long ones, while the candidates, scored per unit,
+// favour short ones: the two beams give different candidates.
+TEST(TransliteratorTest, OnlyWordsBeyondTheLongWordLengthGetTheNarrowBeam) {
+  LanguageBuilder language("ar", L"");
+  const std::vector<NativeScore> readings = {
+      {W({kKa}), 0.6f}, {W({kKa, kKa, kSignAa}), 0.404f}};
+  language.Char(W({kKa}), Language::CONSONANT, "k")
+      .Char(W({kSignAa}), Language::MATRA, "aa")
+      .Segment(LanguageBuilder::kSimple, L"k", 1, readings)
+      .Segment(LanguageBuilder::kSuffix, L"k", 1, readings);
+  TestTransliterator t(language);
+  ReferenceTransliterator reference(t.get());
+  const int n = Transliterator::kCandidateCount;
+  for (size_t length : {Transliterator::kLongWordLetters,
+                        Transliterator::kLongWordLetters + 1}) {
+    SCOPED_TRACE(length);
+    const std::wstring typed(length, L'k');
+    const std::vector<std::wstring> full = WordsOf(
+        reference.Transliterate(typed, n, Transliterator::kDefaultBeam));
+    const std::vector<std::wstring> narrow = WordsOf(
+        reference.Transliterate(typed, n, Transliterator::kLongWordBeam));
+    ASSERT_NE(full, narrow);
+    EXPECT_EQ(t.Candidates(typed),
+              length > Transliterator::kLongWordLetters ? narrow : full);
+    // Transliterate keeps the beam it is given.
+    EXPECT_EQ(WordsOf(t.Words(typed, n)), full);
+  }
+  EXPECT_EQ(t->CandidateBeam(std::wstring(40, L'k')), 100);
+  EXPECT_EQ(t->CandidateBeam(std::wstring(600, L'k')), 25);
+}
+
 TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
   TestTransliterator t(HindiLike("hi"));
   t->AddUserAccepted(L"na mas te", L"N", true);
