@@ -51,64 +51,13 @@ inline bool SameUnits(const wchar_t* a, const wchar_t* b, uint32_t length) {
   return true;
 }
 
-// Reads a key chunk by chunk: its own parts, then the heads of the
-// finished readings it goes on with.
-class KeyCursor {
- public:
-  KeyCursor(const HashedText* parts, int count, uint32_t tail,
-            const FinishedReadings* tails)
-      : parts_(parts), parts_left_(count), tail_(tail), tails_(tails) {}
-
-  // Units left in the current chunk, and the chunk.
-  uint32_t left() const { return left_; }
-  const wchar_t* text() const { return text_; }
-  void Skip(uint32_t units) {
-    text_ += units;
-    left_ -= units;
-  }
-  // True when all that is left of the key is the finished reading tail().
-  bool OnlyTail() const { return left_ == 0 && parts_left_ == 0; }
-  uint32_t tail() const { return tail_; }
-  // Moves on to the next chunk that holds a unit; false at the key's end.
-  bool Next() {
-    for (;;) {
-      if (parts_left_ > 0) {
-        text_ = parts_->text;
-        left_ = parts_->length;
-        ++parts_;
-        --parts_left_;
-      } else if (tail_ != NativeEntry::kNoTail) {
-        const NativeEntry& reading = tails_->at(tail_);
-        text_ = tails_->head(reading);
-        left_ = reading.head_length;
-        tail_ = reading.tail;
-      } else {
-        return false;
-      }
-      if (left_ > 0) return true;
-    }
-  }
-
- private:
-  const wchar_t* text_ = nullptr;
-  uint32_t left_ = 0;
-  const HashedText* parts_;
-  int parts_left_;
-  uint32_t tail_;
-  const FinishedReadings* tails_;
-};
-
-// Whether the keys read by |a| and |b| are the same. Two keys that go on
-// with the same finished reading from the same point are equal from there.
-bool SameKey(KeyCursor a, KeyCursor b) {
-  for (;;) {
-    if (a.OnlyTail() && b.OnlyTail() && a.tail() == b.tail()) return true;
-    if (a.left() == 0 && !a.Next()) return b.left() == 0 && !b.Next();
-    if (b.left() == 0 && !b.Next()) return false;
-    const uint32_t units = std::min(a.left(), b.left());
-    if (!SameUnits(a.text(), b.text(), units)) return false;
-    a.Skip(units);
-    b.Skip(units);
+// Makes room for |more| units after what |text| holds, growing it
+// geometrically, so that units can be pushed while their source lies in the
+// same buffer.
+void ReserveMore(std::vector<wchar_t>* text, size_t more) {
+  const size_t needed = text->size() + more;
+  if (needed > text->capacity()) {
+    text->reserve(std::max(needed, 2 * text->capacity()));
   }
 }
 
@@ -124,25 +73,25 @@ uint32_t FinishedReadings::Add(const NativeEntry& entry, const wchar_t* head) {
   NativeEntry copy = entry;
   copy.head = static_cast<uint32_t>(heads_.size());
   copy.given_head = false;
-  heads_.insert(heads_.end(), head, head + entry.head_length);
+  const bool whole = entry.tail != NativeEntry::kNoTail &&
+                     entry.length <= NativeScoreMap::kWholeKeyUnits;
+  ReserveMore(&heads_, whole ? entry.length : entry.head_length);
+  // Unit by unit: heads are a few units long.
+  for (uint32_t i = 0; i < entry.head_length; ++i) heads_.push_back(head[i]);
   uint64_t power = HashedText::Of(head, entry.head_length).power;
-  if (entry.tail != NativeEntry::kNoTail) {
-    power *= powers_[entry.tail];
-    if (entry.length <= NativeScoreMap::kWholeKeyUnits) {
-      // The rest's units follow the head; they lie in this buffer too, so
-      // they are copied by position.
-      size_t next = heads_.size();
-      heads_.resize(copy.head + entry.length);
-      for (uint32_t t = entry.tail; t != NativeEntry::kNoTail;
-           t = entries_[t].tail) {
-        const NativeEntry& reading = entries_[t];
-        for (uint32_t i = 0; i < reading.head_length; ++i) {
-          heads_[next++] = heads_[reading.head + i];
-        }
+  if (entry.tail != NativeEntry::kNoTail) power *= powers_[entry.tail];
+  if (whole) {
+    // The rest's units follow the head. They lie in this buffer too, so
+    // they are read by position (the room is reserved).
+    for (uint32_t t = entry.tail; t != NativeEntry::kNoTail;
+         t = entries_[t].tail) {
+      const NativeEntry& reading = entries_[t];
+      for (uint32_t i = 0; i < reading.head_length; ++i) {
+        heads_.push_back(heads_[reading.head + i]);
       }
-      copy.head_length = entry.length;
-      copy.tail = NativeEntry::kNoTail;
     }
+    copy.head_length = entry.length;
+    copy.tail = NativeEntry::kNoTail;
   }
   if (copy.head_length > 0) {
     copy.first = heads_[copy.head];
@@ -195,15 +144,44 @@ void NativeScoreMap::AppendKey(const Entry& entry, std::wstring* out,
 bool NativeScoreMap::KeyEquals(const Entry& entry, const wchar_t* head,
                                uint32_t head_length, uint32_t tail) const {
   // The lengths are equal (the caller compared them).
-  const wchar_t* stored = this->head(entry);
+  const wchar_t* a = this->head(entry);
   if (entry.tail == tail) {
     // The same rest: the heads decide, and they are as long.
-    return SameUnits(stored, head, head_length);
+    return SameUnits(a, head, head_length);
   }
-  const HashedText mine{stored, entry.head_length, 0, 1};
-  const HashedText theirs{head, head_length, 0, 1};
-  return SameKey(KeyCursor(&mine, 1, entry.tail, tails_),
-                 KeyCursor(&theirs, 1, tail, tails_));
+  // Both keys chunk by chunk: a head, then the heads of the finished
+  // readings each goes on with. Two keys that go on with the same finished
+  // reading from the same point are equal from there.
+  uint32_t a_left = entry.head_length;
+  uint32_t a_tail = entry.tail;
+  const wchar_t* b = head;
+  uint32_t b_left = head_length;
+  uint32_t b_tail = tail;
+  for (;;) {
+    if (a_left == 0 && b_left == 0 && a_tail == b_tail) return true;
+    if (a_left == 0) {
+      if (a_tail == NativeEntry::kNoTail) return false;  // b is longer
+      const NativeEntry& reading = tails_->at(a_tail);
+      a = tails_->head(reading);
+      a_left = reading.head_length;
+      a_tail = reading.tail;
+      continue;
+    }
+    if (b_left == 0) {
+      if (b_tail == NativeEntry::kNoTail) return false;  // a is longer
+      const NativeEntry& reading = tails_->at(b_tail);
+      b = tails_->head(reading);
+      b_left = reading.head_length;
+      b_tail = reading.tail;
+      continue;
+    }
+    const uint32_t units = std::min(a_left, b_left);
+    if (!SameUnits(a, b, units)) return false;
+    a += units;
+    b += units;
+    a_left -= units;
+    b_left -= units;
+  }
 }
 
 void NativeScoreMap::Rehash(size_t slot_count) const {
@@ -261,7 +239,7 @@ float NativeScoreMap::Add(const wchar_t* key, size_t length, float delta) {
   // The key goes into the map's own buffer first: the probe after a
   // rehash reads it there.
   const uint32_t head = static_cast<uint32_t>(keys_.size());
-  keys_.insert(keys_.end(), key, key + length);
+  for (size_t i = 0; i < length; ++i) keys_.push_back(key[i]);
   return Insert(slot, head, units, NativeEntry::kNoTail, whole.hash, units,
                 false, delta);
 }
@@ -272,21 +250,23 @@ void NativeScoreMap::MakeShortKeysWhole() {
         entry.length > kWholeKeyUnits) {
       continue;
     }
-    // By position: the head may lie in this very buffer.
-    const size_t start = keys_.size();
-    keys_.resize(start + entry.length);
-    const wchar_t* source =
-        (entry.given_head ? text_->data() : keys_.data()) + entry.head;
-    std::copy(source, source + entry.head_length, keys_.begin() + start);
-    size_t next = start + entry.head_length;
+    const uint32_t start = static_cast<uint32_t>(keys_.size());
+    // The head may lie in this very buffer: it stays where it is while the
+    // reserved room fills. Unit by unit: the keys are short.
+    ReserveMore(&keys_, entry.length);
+    const wchar_t* const source = head(entry);
+    for (uint32_t i = 0; i < entry.head_length; ++i) {
+      keys_.push_back(source[i]);
+    }
     for (uint32_t t = entry.tail; t != NativeEntry::kNoTail;) {
       const NativeEntry& reading = tails_->at(t);
       const wchar_t* text = tails_->head(reading);
-      std::copy(text, text + reading.head_length, keys_.begin() + next);
-      next += reading.head_length;
+      for (uint32_t i = 0; i < reading.head_length; ++i) {
+        keys_.push_back(text[i]);
+      }
       t = reading.tail;
     }
-    entry.head = static_cast<uint32_t>(start);
+    entry.head = start;
     entry.head_length = entry.length;
     entry.tail = NativeEntry::kNoTail;
     entry.given_head = false;
