@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
               Percentile(up_us, 0.5), Percentile(up_us, 0.99),
               Percentile(up_us, 1.0));
   std::printf("words=%zu committed=%zu\n", words.size(), context.results.size());
+  std::printf("kernel object call: us=%.1f\n", ime_testing::KernelObjectCallMicros());
   std::printf(
       "attach_ms=%.1f p50_us=%.1f p99_us=%.1f max_us=%.1f registry_changes=%d "
       "keystrokes=%zu\n",

@@ -187,6 +187,17 @@ class ImeUIWindowTest : public ::testing::Test {
     return window;
   }
 
+  // Selects the context and gives it a UI window to which the context's
+  // messages are relayed, as IMM32 relays them through the application.
+  ::testing::AssertionResult SelectWithRelayedWindow() {
+    if (!ImeSelect(himc_, TRUE)) return ::testing::AssertionFailure() << "not selected";
+    ui_ = CreateUIWindow();
+    if (ui_ == nullptr) return ::testing::AssertionFailure() << "no UI window";
+    g_ui_window = ui_;
+    Send(WM_IME_SELECT, TRUE, 0);
+    return ::testing::AssertionSuccess();
+  }
+
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return ::SendMessageW(ui_, message, wparam, lparam);
   }
@@ -349,11 +360,7 @@ TEST_F(ImeUIWindowTest, SetContextKeepsOnlyThePositioningTheApplicationLeft) {
 }
 
 TEST_F(ImeUIWindowTest, PendingUpdateHoldsBackThePositionNotifications) {
-  ASSERT_TRUE(ImeSelect(himc_, TRUE));
-  ui_ = CreateUIWindow();
-  ASSERT_NE(ui_, nullptr);
-  g_ui_window = ui_;
-  Send(WM_IME_SELECT, TRUE, 0);
+  ASSERT_TRUE(SelectWithRelayedWindow());
   TakeCalls();
   Context* const ctx = context();
 
@@ -472,11 +479,7 @@ TEST_F(ImeUIWindowTest, ConversionModeRoundEnds) {
   // updates the context, which sets the same mode again: no second
   // notification follows.
   mode_reading_ = true;
-  ASSERT_TRUE(ImeSelect(himc_, TRUE));
-  ui_ = CreateUIWindow();
-  ASSERT_NE(ui_, nullptr);
-  g_ui_window = ui_;
-  Send(WM_IME_SELECT, TRUE, 0);
+  ASSERT_TRUE(SelectWithRelayedWindow());
 
   engine_->conversion = false;
   g_conversion_notifications = 0;
@@ -537,11 +540,7 @@ TEST_F(ImeUIWindowTest, ContextDeselectedBeforeTheWindowHearsOfIt) {
 // without it; the context and engine go once the message is done.
 TEST_F(ImeUIWindowTest, ContextDeselectedInsideTheWindowsOwnHandlingGoesAfterIt) {
   mode_reading_ = true;
-  ASSERT_TRUE(ImeSelect(himc_, TRUE));
-  ui_ = CreateUIWindow();
-  ASSERT_NE(ui_, nullptr);
-  g_ui_window = ui_;
-  Send(WM_IME_SELECT, TRUE, 0);
+  ASSERT_TRUE(SelectWithRelayedWindow());
   TakeCalls();
   bool reacted = false;
   g_reaction = [&](WPARAM command) {

@@ -20,6 +20,13 @@ size_t ThreadCount();
 // Seconds on the performance counter.
 double Now();
 
+// The mean time in microseconds of one call on a kernel object (an event
+// set and reset many times). Under Wine each such call is a round trip to
+// its server, whose cost differs from machine to machine and dominates the
+// keystroke figures: the keystroke road takes the process's dispatch gate
+// and the module registry's mutex at every key.
+double KernelObjectCallMicros();
+
 // The value at fraction |p| (0 is the least, 1 the greatest) of |values|,
 // the nearest rank rounded to the closer one; 0 when there are none.
 double Percentile(std::vector<double> values, double p);

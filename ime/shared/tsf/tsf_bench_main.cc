@@ -176,6 +176,7 @@ int main(int argc, char** argv) {
               "engines=%d lock_errors=%d\n",
               activate_ms, words.size(), committed, write_sessions, element_updates,
               engines_made, documents[0]->lock_errors() + documents[1]->lock_errors());
+  std::printf("kernel object call: us=%.1f\n", ime_testing::KernelObjectCallMicros());
   std::printf("key test (OnTestKeyDown alone): p50_us=%.1f p99_us=%.1f\n",
               Percentile(g_test_us, 0.5), Percentile(g_test_us, 0.99));
   std::printf("focus changes: n=%zu min_ms=%.1f making the engine: p50_ms=%.1f max_ms=%.1f\n",

@@ -238,6 +238,7 @@ int main(int argc, char** argv) {
   module.Free();
 
   std::printf("words=%zu\n", words.size());
+  std::printf("kernel object call: us=%.1f\n", ime_testing::KernelObjectCallMicros());
   PrintPart("key-down ImeProcessKey", pass.process_key);
   PrintPart("key-down ImeToAsciiEx", pass.to_ascii);
   PrintPart("release (both calls)", pass.release);
