@@ -164,17 +164,21 @@ bool StorageManagerImpl::Init(const std::string& language) {
   const std::string folder = ime_t13n::LanguageDataFolder(data_path, language);
   if (folder.empty()) return false;
 
-  if (transliterator_ != nullptr && folder == loaded_folder_) {
-    // Every new engine asks for its language (the text service makes one
-    // at each focus change): the one loaded stays, and the user's files are
-    // read as a load reads them, for what other processes and the macros
-    // editor saved meanwhile.
-    if (UserCacheEnabled()) LoadUserCache();
-    LoadMacros();
-    MarkUpdaterDidRun();
-    return true;
+  // Every new engine asks for its language (the text service makes one at
+  // each focus change): a language already loaded stays, and only the
+  // user's files are read again, for what other processes and the macros
+  // editor saved meanwhile.
+  if (transliterator_ == nullptr || folder != loaded_folder_) {
+    if (!ReplaceLanguage(language, folder)) return false;
   }
+  if (UserCacheEnabled()) LoadUserCache();
+  LoadMacros();
+  MarkUpdaterDidRun();
+  return true;
+}
 
+bool StorageManagerImpl::ReplaceLanguage(const std::string& language,
+                                         const std::string& folder) {
   std::unique_ptr<ime_t13n::Transliterator> transliterator;
   ++language_loads_;
   try {
@@ -194,16 +198,12 @@ bool StorageManagerImpl::Init(const std::string& language) {
   }
 
   // Words learned since the last save would die with the transliterator
-  // they were taught to; the new one reads them back from the file below.
+  // they were taught to; the new one reads them back from the file.
   SaveUserCacheChanges();
   SetTransliterator(transliterator.release());
   loaded_folder_ = folder;
-
-  if (UserCacheEnabled()) LoadUserCache();
-  // The new cache holds nothing but what the file holds.
+  // The new cache is empty: nothing of it waits to be written.
   MarkUserCacheSaved();
-  LoadMacros();
-  MarkUpdaterDidRun();
   return true;
 }
 

@@ -226,6 +226,10 @@ class StorageManagerImpl : public StorageManager {
                                          bool log_skipped,
                                          std::vector<UserCacheEntry>* entries,
                                          size_t* skipped) const;
+  // Loads the data file in |folder| and puts its transliterator in place of
+  // the one held, whose changed words are saved first; false, with nothing
+  // changed, when the file cannot be used.
+  bool ReplaceLanguage(const std::string& language, const std::string& folder);
   // SaveUserCache's work once it is known that there is something to save.
   // True when the file was written.
   bool WriteUserCache();

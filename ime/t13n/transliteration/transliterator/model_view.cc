@@ -20,6 +20,16 @@ wchar_t VocalicRFor(const std::wstring& language) {
   return 0x090B;
 }
 
+// The answer of |compute| kept in |known| (0 not yet asked, 1 yes, -1 no);
+// without a slot (a unit outside the cached block) it is asked every time.
+template <typename Compute>
+bool Remembered(int8_t* known, Compute compute) {
+  if (known != nullptr && *known != 0) return *known > 0;
+  const bool answer = compute();
+  if (known != nullptr) *known = answer ? 1 : -1;
+  return answer;
+}
+
 }  // namespace
 
 ModelView::ModelView(const TransliterationModel& model)
@@ -74,38 +84,31 @@ bool ModelView::PairCommon(wchar_t previous, wchar_t current) const {
   const size_t a = static_cast<uint16_t>(previous - window_base_);
   const size_t b = static_cast<uint16_t>(current - window_base_);
   const bool cached = a < kWindowUnits && b < kWindowUnits;
-  int8_t* known = cached ? &pair_common_[a * kWindowUnits + b] : nullptr;
-  if (known != nullptr && *known != 0) return *known > 0;
-  std::wstring pair(1, previous);
-  pair.push_back(current);
-  const bool common = CountAtLeast(kConsecChars, pair, kMinPairCount);
-  if (known != nullptr) *known = common ? 1 : -1;
-  return common;
+  return Remembered(cached ? &pair_common_[a * kWindowUnits + b] : nullptr, [&] {
+    std::wstring pair(1, previous);
+    pair.push_back(current);
+    return CountAtLeast(kConsecChars, pair, kMinPairCount);
+  });
 }
 
 bool ModelView::ClassPairCommon(int previous, int current) const {
   const bool cached = previous >= 0 && previous < kClassCount &&
                       current >= 0 && current < kClassCount;
-  int8_t* known =
-      cached ? &class_pair_common_[previous * kClassCount + current] : nullptr;
-  if (known != nullptr && *known != 0) return *known > 0;
-  const std::wstring classes =
-      ime_shared::SimpleItoa(previous) + ime_shared::SimpleItoa(current);
-  const bool common =
-      CountAtLeast(kConsecCharClasses, classes, kMinClassPairCount);
-  if (known != nullptr) *known = common ? 1 : -1;
-  return common;
+  return Remembered(
+      cached ? &class_pair_common_[previous * kClassCount + current] : nullptr, [&] {
+        const std::wstring classes =
+            ime_shared::SimpleItoa(previous) + ime_shared::SimpleItoa(current);
+        return CountAtLeast(kConsecCharClasses, classes, kMinClassPairCount);
+      });
 }
 
 bool ModelView::PositionCommon(RuleTableIndex table, int32_t minimum,
                                std::vector<int8_t>* known,
                                wchar_t unit) const {
   const size_t slot = static_cast<uint16_t>(unit - window_base_);
-  int8_t* cached = slot < kWindowUnits ? &(*known)[slot] : nullptr;
-  if (cached != nullptr && *cached != 0) return *cached > 0;
-  const bool common = CountAtLeast(table, std::wstring(1, unit), minimum);
-  if (cached != nullptr) *cached = common ? 1 : -1;
-  return common;
+  return Remembered(slot < kWindowUnits ? &(*known)[slot] : nullptr, [&] {
+    return CountAtLeast(table, std::wstring(1, unit), minimum);
+  });
 }
 
 bool ModelView::StartAllowed(wchar_t first, bool alone) const {

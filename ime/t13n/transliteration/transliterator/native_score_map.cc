@@ -157,22 +157,24 @@ bool NativeScoreMap::KeyEquals(const Entry& entry, const wchar_t* head,
   const wchar_t* b = head;
   uint32_t b_left = head_length;
   uint32_t b_tail = tail;
+  // Moves a key whose chunk is used up to the head of the finished reading
+  // it goes on with; false when it goes on with none.
+  auto next_chunk = [this](const wchar_t*& at, uint32_t& left, uint32_t& rest) {
+    if (rest == NativeEntry::kNoTail) return false;
+    const NativeEntry& reading = tails_->at(rest);
+    at = tails_->head(reading);
+    left = reading.head_length;
+    rest = reading.tail;
+    return true;
+  };
   for (;;) {
     if (a_left == 0 && b_left == 0 && a_tail == b_tail) return true;
     if (a_left == 0) {
-      if (a_tail == NativeEntry::kNoTail) return false;  // b is longer
-      const NativeEntry& reading = tails_->at(a_tail);
-      a = tails_->head(reading);
-      a_left = reading.head_length;
-      a_tail = reading.tail;
+      if (!next_chunk(a, a_left, a_tail)) return false;  // b is longer
       continue;
     }
     if (b_left == 0) {
-      if (b_tail == NativeEntry::kNoTail) return false;  // a is longer
-      const NativeEntry& reading = tails_->at(b_tail);
-      b = tails_->head(reading);
-      b_left = reading.head_length;
-      b_tail = reading.tail;
+      if (!next_chunk(b, b_left, b_tail)) return false;  // a is longer
       continue;
     }
     const uint32_t units = std::min(a_left, b_left);

@@ -607,12 +607,13 @@ void Transliterator::AddGlobalLookups(float top,
 }
 
 const wchar_t* Transliterator::TextOf(const RankedWord& ranked,
-                                      std::wstring* buffer) const {
+                                      std::wstring* buffer,
+                                      size_t limit) const {
   if (ranked.text != nullptr) return ranked.text;
   const Scratch& s = *scratch_;
   const NativeScoreMap& readings = *s.maps[s.top_map];
   buffer->clear();
-  readings.AppendKey(readings.entries()[ranked.reading], buffer);
+  readings.AppendKey(readings.entries()[ranked.reading], buffer, limit);
   return buffer->data();
 }
 
@@ -658,12 +659,8 @@ void Transliterator::RescoreWithDictionary(float top,
     if (entry.text == nullptr && entry.length > kProbedUnits) {
       // A long reading is made whole only when a dictionary word begins
       // with its first units: the words that begin with it are among them.
-      const NativeScoreMap& readings = *s.maps[s.top_map];
-      s.long_text.clear();
-      readings.AppendKey(readings.entries()[entry.reading], &s.long_text,
-                         kProbedUnits);
-      dictionary->PrefixRange(s.long_text.data(), kProbedUnits, &k.first,
-                              &k.end);
+      dictionary->PrefixRange(TextOf(entry, &s.long_text, kProbedUnits),
+                              kProbedUnits, &k.first, &k.end);
       if (k.first >= k.end) continue;
     }
     dictionary->PrefixRange(TextOf(entry, &s.long_text), entry.length,

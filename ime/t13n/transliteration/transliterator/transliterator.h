@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -214,8 +215,9 @@ class Transliterator {
                   TransliterationDebugInfo* debug);
   const std::wstring& RankedText(const RankedWord& ranked) const;
   // The text of |ranked|: its own, or made in |buffer| (valid until the
-  // buffer changes).
-  const wchar_t* TextOf(const RankedWord& ranked, std::wstring* buffer) const;
+  // buffer changes), at most |limit| of its first units.
+  const wchar_t* TextOf(const RankedWord& ranked, std::wstring* buffer,
+                        size_t limit = std::numeric_limits<size_t>::max()) const;
 
   std::unique_ptr<TransliterationModel> model_;
   std::unique_ptr<ModelView> view_;
