@@ -583,8 +583,6 @@ TEST(TransliteratorTest, OnlyWordsBeyondTheLongWordLengthGetTheNarrowBeam) {
     // Transliterate keeps the beam it is given.
     EXPECT_EQ(WordsOf(t.Words(typed, n)), full);
   }
-  EXPECT_EQ(t->CandidateBeam(std::wstring(40, L'k')), 100);
-  EXPECT_EQ(t->CandidateBeam(std::wstring(600, L'k')), 25);
 }
 
 TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
