@@ -198,6 +198,17 @@ class ImeUIWindowTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
+  // Selects the deselected context again: the window's manager is
+  // attached to the new context.
+  void ExpectSelectedAgainTheWindowServesTheNewContext() {
+    ASSERT_TRUE(ImeSelect(himc_, TRUE));
+    Send(WM_IME_SELECT, TRUE, 0);
+    const std::vector<Call> calls = TakeCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].context, context());
+    EXPECT_NE(calls[0].context, nullptr);
+  }
+
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return ::SendMessageW(ui_, message, wparam, lparam);
   }
@@ -525,13 +536,7 @@ TEST_F(ImeUIWindowTest, ContextDeselectedBeforeTheWindowHearsOfIt) {
     EXPECT_EQ(call.context, nullptr);
   }
 
-  // Selected again, the window serves the new context.
-  ASSERT_TRUE(ImeSelect(himc_, TRUE));
-  Send(WM_IME_SELECT, TRUE, 0);
-  calls = TakeCalls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].context, context());
-  EXPECT_NE(calls[0].context, nullptr);
+  ExpectSelectedAgainTheWindowServesTheNewContext();
 }
 
 // The window's own handling reaches the application: a conversion mode
@@ -559,14 +564,8 @@ TEST_F(ImeUIWindowTest, ContextDeselectedInsideTheWindowsOwnHandlingGoesAfterIt)
   EXPECT_EQ(calls[0].kind, Call::kAttach);
   EXPECT_EQ(calls[0].context, nullptr);
 
-  // Selected again, the context serves the window.
   g_reaction = nullptr;
-  ASSERT_TRUE(ImeSelect(himc_, TRUE));
-  Send(WM_IME_SELECT, TRUE, 0);
-  calls = TakeCalls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].context, context());
-  EXPECT_NE(calls[0].context, nullptr);
+  ExpectSelectedAgainTheWindowServesTheNewContext();
 }
 
 TEST_F(ImeUIWindowTest, ManagerOfAnotherContextStaysAttached) {
