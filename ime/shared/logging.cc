@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/string_utils.h"
 
 namespace ime_shared {
@@ -100,7 +101,9 @@ bool OpenLogFileLocked() {
 }
 
 void WriteToLogFile(const std::string& line) {
-  ::AcquireSRWLockExclusive(&g_log_lock);
+  // At the process's exit a line is dropped rather than waited on a writer
+  // that the exit ended.
+  if (!base::AcquireExclusiveUnlessExiting(&g_log_lock)) return;
   if (OpenLogFileLocked()) {
     std::fseek(g_log_file, 0, SEEK_END);
     std::fprintf(g_log_file, "%s", line.c_str());

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/logging.h"
 #include "ime/shared/product_registry.h"
 #include "ime/shared/scoped_mutex_lock.h"
@@ -87,7 +88,9 @@ void Settings::SetInstanceLocation(const SettingsLocation& location) {
 }
 
 void Settings::Shutdown() {
-  ::AcquireSRWLockExclusive(&g_instance_lock);
+  // At the process's exit a store whose lock an ended thread held is left
+  // to the process's end.
+  if (!base::AcquireExclusiveUnlessExiting(&g_instance_lock)) return;
   Settings* instance = g_instance;
   g_instance = nullptr;
   ::ReleaseSRWLockExclusive(&g_instance_lock);

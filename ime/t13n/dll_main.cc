@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include "ime/shared/base/image32.h"
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/crash/crash_handler.h"
 #include "ime/shared/imm/ui_window.h"
 #include "ime/t13n/ime_module.h"
@@ -30,6 +31,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ime_t13n::InstallModuleFactories();
         return TRUE;
       case DLL_PROCESS_DETACH:
+        // |reserved| is set when the process is ending rather than the
+        // module being freed: the other threads are gone then, wherever
+        // they were, and the locks they held stay held.
+        ime_shared::base::SetProcessExiting(reserved != nullptr);
         ime_shared::imm::ImeUIWindow::SetProcessDetaching(true);
         ::OutputDebugStringW(L"DllMain DLL_PROCESS_DETACH\n");
         ime_shared::RemoveCrashHandler(/*in_dll_entry=*/true);
@@ -38,8 +43,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ime_shared::base::Image32::NotifyModuleDetaching();
         // A later load registers the UI class again, with its own code.
         ime_shared::imm::ImeUIWindow::UnregisterUIClass(instance);
-        // |reserved| is set when the process is ending rather than the
-        // module being freed.
         ime_t13n::UnloadModule(reserved != nullptr);
         return TRUE;
       default:

@@ -23,6 +23,11 @@ namespace {
 // storage that lasts until the module unloads, so the language is loaded
 // once, not at every such change. What is learned is still saved as each
 // engine goes.
+//
+// The lock guards only the pointer: a hold is made and let go outside it
+// (either may wait seconds for the storage's holder, whose last release
+// saves the user cache), so that no thread can be inside it when the
+// process ends.
 struct ImmStorageHold {
   std::mutex lock;
   std::unique_ptr<StorageHold> hold;
@@ -33,13 +38,35 @@ ImmStorageHold& ImmHold() {
   return imm_hold;
 }
 
-// Let go outside the lock: the last reference saves the user cache.
-void ReleaseImmHold() {
-  std::unique_ptr<StorageHold> hold;
+bool ImmHoldNeeded() {
+  std::lock_guard<std::mutex> lock(ImmHold().lock);
+  return !ImmHold().hold || !ImmHold().hold->holds();
+}
+
+void TakeImmHold() {
+  if (!ImmHoldNeeded()) return;
+  std::unique_ptr<StorageHold> hold(new StorageHold);
   {
     std::lock_guard<std::mutex> lock(ImmHold().lock);
-    hold.swap(ImmHold().hold);
+    // Another thread may have put one in place meanwhile: the one that
+    // holds stays, the other goes below.
+    if (!ImmHold().hold || !ImmHold().hold->holds()) hold.swap(ImmHold().hold);
   }
+}
+
+// At the process's exit the lock is only tried: the thread that held it was
+// ended by the exit, and the storage's teardown that follows deletes the
+// storage (saving the user cache) whatever holds it.
+void ReleaseImmHold(bool process_exiting) {
+  std::unique_ptr<StorageHold> hold;
+  std::unique_lock<std::mutex> lock(ImmHold().lock, std::defer_lock);
+  if (process_exiting) {
+    if (!lock.try_lock()) return;
+  } else {
+    lock.lock();
+  }
+  hold.swap(ImmHold().hold);
+  lock.unlock();
 }
 
 ime_shared::EngineInterface* MakeEngine(ime_shared::ContextInterface* context) {
@@ -50,9 +77,10 @@ ime_shared::EngineInterface* MakeImmEngine(
     ime_shared::ContextInterface* context) {
   ime_shared::EngineInterface* engine = CreateT13nEngine(context);
   if (engine != nullptr) {
-    std::lock_guard<std::mutex> lock(ImmHold().lock);
-    if (!ImmHold().hold || !ImmHold().hold->holds()) {
-      ImmHold().hold.reset(new StorageHold);
+    // Without the hold the language is only loaded again more often.
+    try {
+      TakeImmHold();
+    } catch (...) {
     }
   }
   return engine;
@@ -94,7 +122,7 @@ void UnloadModule(bool process_terminating) {
   }
   ime_shared::imm::ContextMap::Instance().Destroy();
   // After the last IMM32 engine, before the storage's own teardown.
-  ReleaseImmHold();
+  ReleaseImmHold(process_terminating);
   TearDownProcessObjects();
 }
 

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "ime/shared/base/module_call_scope.h"
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/frontend/frontend_interfaces.h"
 #include "ime/shared/imm/context.h"
 
@@ -100,6 +101,7 @@ class ContextMapT {
     std::map<HIMC, ContextType*> contexts;
     {
       Locked lock(this);
+      if (!lock.held()) return;
       contexts.swap(contexts_);
     }
     for (auto& entry : contexts) delete entry.second;
@@ -109,7 +111,7 @@ class ContextMapT {
   void Destroy() noexcept {
     Clear();
     Locked lock(this);
-    std::map<HIMC, ContextType*>().swap(contexts_);
+    if (lock.held()) std::map<HIMC, ContextType*>().swap(contexts_);
   }
 
   size_t size() noexcept {
@@ -149,15 +151,21 @@ class ContextMapT {
  private:
   class Locked {
    public:
-    explicit Locked(ContextMapT* map) : map_(map) {
-      ::EnterCriticalSection(&map_->lock_);
+    // At the process's exit only a free lock is taken (see
+    // process_exit.h): the unload then leaves the map alone.
+    explicit Locked(ContextMapT* map)
+        : map_(map), held_(base::EnterUnlessExiting(&map_->lock_)) {}
+    ~Locked() {
+      if (held_) ::LeaveCriticalSection(&map_->lock_);
     }
-    ~Locked() { ::LeaveCriticalSection(&map_->lock_); }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
 
+    bool held() const { return held_; }
+
    private:
     ContextMapT* map_;
+    bool held_;
   };
 
   CRITICAL_SECTION lock_;
