@@ -8,6 +8,7 @@
 #include <new>
 #include <sstream>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/base/registry_key.h"
 #include "ime/shared/language_codes.h"
 #include "ime/shared/logging.h"
@@ -130,6 +131,14 @@ StoragePlaces StoragePlaces::Product() {
   return places;
 }
 
+StorageManager::StorageManager() { ::InitializeCriticalSection(&lock_); }
+
+StorageManager::~StorageManager() { ::DeleteCriticalSection(&lock_); }
+
+bool StorageManager::Lock() { return base::EnterUnlessExiting(&lock_); }
+
+void StorageManager::Unlock() { ::LeaveCriticalSection(&lock_); }
+
 StorageManagerImpl* StorageManagerImpl::Create(
     const StoragePlaces& places, ime_t13n::ErrorBoxInterface* error_box) {
   StorageManagerImpl* manager =
@@ -150,6 +159,10 @@ StorageManagerImpl::~StorageManagerImpl() {
   SaveUserCacheChanges();
   macros_mutex_.reset();
   user_cache_mutex_.reset();
+  StorageLock lock(this);
+  // A thread that the process's exit ended inside the language may have
+  // left it half changed: it is not freed, the process's end frees it.
+  if (!lock.held()) (void)transliterator_.release();
   transliterator_.reset();
 }
 
@@ -164,14 +177,23 @@ bool StorageManagerImpl::Init(const std::string& language) {
   const std::string folder = ime_t13n::LanguageDataFolder(data_path, language);
   if (folder.empty()) return false;
 
+  std::lock_guard<std::mutex> one_at_a_time(init_lock_);
   // Every new engine asks for its language (the text service makes one at
   // each focus change): a language already loaded stays, and only the
   // user's files are read again, for what other processes and the macros
   // editor saved meanwhile.
-  if (transliterator_ == nullptr || folder != loaded_folder_) {
-    if (!ReplaceLanguage(language, folder)) return false;
+  bool loaded = false;
+  {
+    StorageLock lock(this);
+    loaded = transliterator_ != nullptr && folder == loaded_folder_;
   }
-  if (UserCacheEnabled()) LoadUserCache();
+  if (!loaded && !ReplaceLanguage(language, folder)) return false;
+  bool enabled = false;
+  {
+    StorageLock lock(this);
+    enabled = KeepUserCacheOnlyWhenEnabled();
+  }
+  if (enabled) LoadUserCache();
   LoadMacros();
   MarkUpdaterDidRun();
   return true;
@@ -198,17 +220,28 @@ bool StorageManagerImpl::ReplaceLanguage(const std::string& language,
   }
 
   // Words learned since the last save would die with the transliterator
-  // they were taught to; the new one reads them back from the file.
+  // they were taught to: they are written first, and what could not be
+  // written (the mutex busy, the file read-only, the disk full) moves to
+  // the new transliterator, still to be written.
   SaveUserCacheChanges();
-  SetTransliterator(transliterator.release());
+  StorageLock lock(this);
+  if (transliterator_ != nullptr) {
+    std::vector<UserCacheEntry> unwritten;
+    transliterator_->ListChangedUserAccepted(&unwritten);
+    for (const UserCacheEntry& word : unwritten) {
+      transliterator->AddUserAccepted(word.first, word.second, true);
+    }
+  }
+  transliterator_ = std::move(transliterator);
   loaded_folder_ = folder;
-  // The new cache is empty: nothing of it waits to be written.
-  MarkUserCacheSaved();
   return true;
 }
 
 void StorageManagerImpl::LoadMacros() {
-  if (transliterator_ == nullptr) return;
+  {
+    StorageLock lock(this);
+    if (transliterator_ == nullptr) return;
+  }
   const std::wstring path = MacrosFilePath();
   if (path.empty()) return;
   CreateUserDataFolder();
@@ -216,12 +249,17 @@ void StorageManagerImpl::LoadMacros() {
 }
 
 bool StorageManagerImpl::LoadMacrosFile(const std::wstring& path) {
-  if (transliterator_ == nullptr) return false;
+  // Read and put in place under the file's mutex, so that a newer file read
+  // by another thread meanwhile is not replaced by this older one.
+  ScopedMutexLock file_lock(macros_mutex_.get(), kStringListMutexTimeoutMs);
   std::vector<std::wstring> entries;
-  if (!ReadStringList(path, macros_mutex_.get(), kStringListMutexTimeoutMs,
+  if (!file_lock.held() ||
+      !ReadStringList(path, macros_mutex_.get(), kStringListMutexTimeoutMs,
                       &entries, kStringListMaxFileSize)) {
     return false;
   }
+  StorageLock lock(this);
+  if (transliterator_ == nullptr) return false;
   transliterator_->ClearMacros();
   for (const std::wstring& entry : entries) {
     std::wstring name;
@@ -240,19 +278,21 @@ bool StorageManagerImpl::LoadUserCache() {
 }
 
 bool StorageManagerImpl::LoadUserCacheFile(const std::wstring& path) {
-  if (transliterator_ == nullptr) return false;
+  // Read and merged under the file's mutex, so that a save of another
+  // thread cannot come between (its words would count as written, and an
+  // older file then take them away).
+  ScopedMutexLock file_lock(user_cache_mutex_.get(),
+                            kStringListMutexTimeoutMs);
+  if (!file_lock.held()) return false;
   std::vector<UserCacheEntry> entries;
   size_t skipped = 0;
   if (ReadUserCacheFile(path, /*log_skipped=*/true, &entries, &skipped) !=
       StringListReadResult::kRead) {
     return false;
   }
-  // The file's words are older than any word this process learned since
-  // it last read the file; on a fresh cache they simply enter in order.
-  // Words that all came from the file need no writing afterwards either.
-  const bool had_changes = UserCacheChanged();
-  transliterator_->MergeOlderUserAccepted(entries);
-  if (!had_changes) MarkUserCacheSaved();
+  StorageLock lock(this);
+  if (transliterator_ == nullptr) return false;
+  transliterator_->MergeUserAcceptedFile(entries);
   return skipped == 0;
 }
 
@@ -263,6 +303,9 @@ StringListReadResult StorageManagerImpl::ReadUserCacheFile(
   const StringListReadResult read = ReadStringListWithResult(
       path, user_cache_mutex_.get(), kStringListMutexTimeoutMs, &lines,
       kStringListMaxFileSize);
+  // No file is a file without words: the words only this process held
+  // before were taken away (the user's data removed), not lost.
+  if (read == StringListReadResult::kNoFile) return StringListReadResult::kRead;
   if (read != StringListReadResult::kRead) return read;
   for (const std::wstring& line : lines) {
     UserCacheEntry entry;
@@ -283,15 +326,37 @@ StringListReadResult StorageManagerImpl::ReadUserCacheFile(
 }
 
 void StorageManagerImpl::SaveUserCacheChanges() {
-  if (UserCacheChanged()) SaveUserCache();
+  {
+    StorageLock lock(this);
+    // At the process's exit, with the cache left in use by a thread that
+    // the exit ended, the save below says so.
+    if (lock.held() &&
+        (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled() ||
+         !transliterator_->HasUserAcceptedChanges())) {
+      return;
+    }
+  }
+  SaveUserCache();
+}
+
+void StorageManagerImpl::LearnUserChoice(const std::wstring& english,
+                                         const std::wstring& native) {
+  StorageLock lock(this);
+  if (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled()) return;
+  transliterator_->AddUserAccepted(english, native, true);
 }
 
 void StorageManagerImpl::SaveUserCache() {
-  // A switched-off cache, or no language ever loaded: nothing to save.
-  if (!UserCacheEnabled() || transliterator_ == nullptr) return;
+  {
+    // A switched-off cache, or no language ever loaded: nothing to save.
+    StorageLock lock(this);
+    if (lock.held() && (!UserCacheEnabled() || transliterator_ == nullptr)) {
+      return;
+    }
+  }
   // Runs in the destructor, at the module's unload: nothing may escape.
   try {
-    if (WriteUserCache()) MarkUserCacheSaved();
+    WriteUserCache();
   } catch (const std::exception& error) {
     try {
       KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
@@ -310,8 +375,9 @@ bool StorageManagerImpl::WriteUserCache() {
                            << "\": the per-user data folder is unknown";
     return false;
   }
-  ScopedMutexLock lock(user_cache_mutex_.get(), kStringListMutexTimeoutMs);
-  if (!lock.held()) {
+  ScopedMutexLock file_lock(user_cache_mutex_.get(),
+                            kStringListMutexTimeoutMs);
+  if (!file_lock.held()) {
     const bool exists =
         user_cache_mutex_ != nullptr && user_cache_mutex_->handle() != nullptr;
     KELVANE_LOG(LOG_ERROR)
@@ -333,23 +399,31 @@ bool StorageManagerImpl::WriteUserCache() {
     return false;
   }
 
-  // Merge what other processes saved since this one loaded the file, as
-  // words older than the ones learned here. The mutex is recursive, so the
-  // read takes it again at once. Entries the loader refuses are left out
-  // (the load logged them already). A file that does not read at all is
-  // replaced below, but a copy of a damaged one is kept for recovery by
-  // hand; a missing file is no damage.
+  // What other processes saved since this one last read the file comes in
+  // first (the mutex is recursive, so the read takes it again at once).
+  // Entries the loader refuses are left out (the load logged them already).
+  // A file that does not read at all is replaced below, but a copy of a
+  // damaged one is kept for recovery by hand.
   std::vector<UserCacheEntry> saved;
   size_t skipped = 0;
   const StringListReadResult read =
       ReadUserCacheFile(path, /*log_skipped=*/false, &saved, &skipped);
-  if (read == StringListReadResult::kRead) {
-    transliterator_->MergeOlderUserAccepted(saved);
-  } else if (read == StringListReadResult::kMalformed ||
-             read == StringListReadResult::kTooLarge) {
+  if (read == StringListReadResult::kMalformed ||
+      read == StringListReadResult::kTooLarge) {
     KeepDamagedUserCacheFile(path, read == StringListReadResult::kTooLarge);
   }
 
+  StorageLock lock(this);
+  if (!lock.held()) {
+    KELVANE_LOG(LOG_ERROR)
+        << "Could not save the user cache \"" << ForLogLine(path)
+        << "\": the process ended while another of its threads was using it";
+    return false;
+  }
+  if (transliterator_ == nullptr) return false;
+  if (read == StringListReadResult::kRead) {
+    transliterator_->MergeUserAcceptedFile(saved);
+  }
   std::vector<UserCacheEntry> words;
   transliterator_->ListUserAccepted(&words);
   std::vector<std::wstring> entries;
@@ -378,6 +452,7 @@ bool StorageManagerImpl::WriteUserCache() {
                            << "); words not written: " << entries.size();
     return false;
   }
+  transliterator_->ForgetUserAcceptedChanges();
   return true;
 }
 
@@ -407,26 +482,29 @@ bool StorageManagerImpl::SaveStringList(
 }
 
 void StorageManagerImpl::SetSettings(SettingsInterface* settings) {
+  StorageLock lock(this);
   settings_ = settings;
 }
 
 void StorageManagerImpl::SetTransliterator(
     ime_t13n::Transliterator* transliterator) {
+  StorageLock lock(this);
   if (transliterator != transliterator_.get()) {
     transliterator_.reset(transliterator);
-    // Not loaded here: neither its language nor its words are known.
+    // Not loaded here: its language is not known.
     loaded_folder_.clear();
-    cache_saved_known_ = false;
   }
 }
 
 ime_t13n::Transliterator* StorageManagerImpl::GetTransliterator() {
+  StorageLock lock(this);
   return transliterator_.get();
 }
 
 ime_t13n::Suggest* StorageManagerImpl::GetSuggest() {
   // Taken from the model each time, so that it never outlives the
   // transliterator that owns it.
+  StorageLock lock(this);
   return transliterator_ != nullptr ? transliterator_->model().suggest()
                                     : nullptr;
 }
@@ -450,16 +528,10 @@ bool StorageManagerImpl::UserCacheEnabled() const {
          settings_->GetInt(kSettingT13nUserCacheEnabled) != 0;
 }
 
-bool StorageManagerImpl::UserCacheChanged() const {
-  return transliterator_ != nullptr &&
-         (!cache_saved_known_ ||
-          transliterator_->UserAcceptedChanges() != saved_cache_changes_);
-}
-
-void StorageManagerImpl::MarkUserCacheSaved() {
-  cache_saved_known_ = transliterator_ != nullptr;
-  saved_cache_changes_ =
-      transliterator_ != nullptr ? transliterator_->UserAcceptedChanges() : 0;
+bool StorageManagerImpl::KeepUserCacheOnlyWhenEnabled() {
+  if (UserCacheEnabled()) return true;
+  if (transliterator_ != nullptr) transliterator_->ClearUserAccepted();
+  return false;
 }
 
 DWORD StorageManagerImpl::CreateUserDataFolder() const {

@@ -12,6 +12,15 @@
 // language data file is loaded once, not once per engine: an Init that asks
 // for the language already loaded keeps it.
 //
+// Every thread of the process that has an engine uses this one manager.
+// Whatever it holds (the transliterator with its scratch space, the
+// completion index, the macros, the user cache) is used under its lock
+// (StorageLock): each keystroke's candidates, each learned choice, each
+// load, merge and save. The lock is held for one such use at a time, never
+// while a window message is sent, and never while waiting for another
+// process: a named file mutex is always taken before it, never under it, so
+// a keystroke waits at most for another thread's one merge or write.
+//
 // Two named mutexes guard the files across processes: "MUTEXusercache.00000"
 // the user cache and "MUTEXMacros.00000" the macros (the macros editor takes
 // the second while it saves). Nothing here shows a message of its own; a
@@ -19,9 +28,11 @@
 //
 // The user cache file keeps the words oldest first, so that the word the
 // cache drops when full is the oldest across saves, loads and processes.
-// Reading it never costs more than its bad entries, and a save that fails
-// (or a file found damaged) leaves a line in the log ("debug.log" in the
-// temporary folder).
+// Each process adds to it only the words it learned or corrected itself
+// (see UserCache); reading the file at each new engine brings in what
+// other processes saved. Reading it never costs more than its bad entries,
+// and a save that fails (or a file found damaged) leaves a line in the log
+// ("debug.log" in the temporary folder).
 #ifndef IME_SHARED_STORAGE_STORAGE_MANAGER_H_
 #define IME_SHARED_STORAGE_STORAGE_MANAGER_H_
 
@@ -29,6 +40,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,8 +73,8 @@ extern const wchar_t kDamagedFileSuffix[];
 // it when no factory is installed.
 class StorageManager {
  public:
-  StorageManager() = default;
-  virtual ~StorageManager() = default;
+  StorageManager();
+  virtual ~StorageManager();
   StorageManager(const StorageManager&) = delete;
   StorageManager& operator=(const StorageManager&) = delete;
 
@@ -77,20 +89,55 @@ class StorageManager {
   virtual void SetSettings(SettingsInterface* settings) {}
   // Takes ownership of |transliterator|, deleting the one held before.
   virtual void SetTransliterator(ime_t13n::Transliterator* transliterator) {}
+  // The loaded language and its completion index. What they point to may be
+  // used, and replaced, only under the lock: a caller keeps a StorageLock
+  // for as long as it uses them.
   virtual ime_t13n::Transliterator* GetTransliterator() { return nullptr; }
-  // The completion index of the loaded language.
   virtual ime_t13n::Suggest* GetSuggest() { return nullptr; }
   // Writes |entries| as a string-list file; the caller holds its mutex.
   virtual bool SaveStringList(const std::wstring& path,
                               const std::vector<std::wstring>& entries) {
     return false;
   }
-  // Adds the user-cache file at |path| to the loaded language's cache. False
-  // when the file was not read or not clean.
+  // Merges the user-cache file at |path| into the loaded language's cache.
+  // False when the file was not read or not clean.
   virtual bool LoadUserCacheFile(const std::wstring& path) { return true; }
   // Writes the user cache when its words changed since they were last read
   // from or written to its file; nothing otherwise.
   virtual void SaveUserCacheChanges() {}
+  // The user committed |native| for the typed |english|: the user cache
+  // learns it (a choice made before for the word is replaced).
+  virtual void LearnUserChoice(const std::wstring& english,
+                               const std::wstring& native) {}
+
+  // The lock of everything the manager holds (see the top of this file).
+  // Recursive. Lock answers false only while the process is exiting and
+  // the lock was held by a thread that the exit ended; the caller then
+  // leaves alone what it guards. Taken through StorageLock.
+  bool Lock();
+  void Unlock();
+
+ private:
+  CRITICAL_SECTION lock_;
+};
+
+// Holds the lock of |storage| for the scope; a null storage holds nothing
+// (and counts as held).
+class StorageLock {
+ public:
+  explicit StorageLock(StorageManager* storage)
+      : storage_(storage), held_(storage == nullptr || storage->Lock()) {}
+  ~StorageLock() {
+    if (storage_ != nullptr && held_) storage_->Unlock();
+  }
+  StorageLock(const StorageLock&) = delete;
+  StorageLock& operator=(const StorageLock&) = delete;
+
+  bool held() const { return held_; }
+
+ private:
+  StorageManager* storage_;
+  bool held_;
 };
 
 // Where a storage manager finds the language data and keeps the user's
@@ -127,16 +174,21 @@ class StorageManagerImpl : public StorageManager {
   // Reads "DataPath" (one trailing backslash cut; values longer than 259
   // units are refused), loads "<DataPath>\<language>\data.00000" and builds
   // the transliterator over it. On success the new language replaces the
-  // previous one, whose user cache is saved first when it changed; the user
-  // cache (when enabled) and the macros are loaded and the updater flag is
-  // set; the results of those steps do not change the answer. Any failure
-  // before the replacement leaves everything as it was.
+  // previous one, whose user cache is saved first when it changed (words
+  // that could not be written move to the new language, still to be
+  // written); the user cache (when enabled) and the macros are loaded and
+  // the updater flag is set; the results of those steps do not change the
+  // answer. Any failure before the replacement leaves everything as it was.
   //
   // When that data file is the one loaded already, it is not loaded again:
   // the language stays, with the words it learned, and only the user's
-  // files are read again (the cache file merged as older words, so that
-  // what other processes saved meanwhile comes in; the macros replaced) and
-  // the updater flag set.
+  // files are read again (the cache file merged, so that what other
+  // processes saved meanwhile comes in; the macros replaced) and the
+  // updater flag set.
+  //
+  // With the user cache switched off (setting "T13nUserCacheEnabled" at 0,
+  // or no settings) the cache is emptied instead of read. Inits of several
+  // threads run one after another.
   bool Init(const std::string& language) override;
   // Nothing while no language is loaded. Creates the per-user data folder
   // when missing, then LoadMacrosFile of the macros file.
@@ -151,20 +203,26 @@ class StorageManagerImpl : public StorageManager {
   // Writes the file with the standard string-list header.
   bool SaveStringList(const std::wstring& path,
                       const std::vector<std::wstring>& entries) override;
-  // Reads the file under the user-cache mutex. Each entry must be an English
-  // word of printable ASCII, one space and a word of Devanagari or printable
-  // ASCII. The valid entries join the cache as words older than those it
-  // holds (the file lists its words oldest first), without replacing a word
-  // already held; on an empty cache they enter in file order. An invalid
-  // entry is skipped and logged as a warning (its first 40 UTF-16 units);
-  // the others still load, and the answer is then false. An unreadable file
-  // changes nothing and gives false. A cache without changes of its own
-  // still has none afterwards: what it holds then is all in the file.
+  // Reads the file under the user-cache mutex and merges it: the cache
+  // becomes the file's words in the file's order, with the words learned or
+  // corrected here since the file was last read or written put in (see
+  // UserCache::MergeFile). A missing file counts as one without words. Each
+  // entry must be an English word of printable ASCII, one space and a word
+  // of Devanagari or printable ASCII; an invalid entry is skipped and logged
+  // as a warning (its first 40 UTF-16 units), the others still load, and the
+  // answer is then false. A file that cannot be read (damaged, locked)
+  // changes nothing and gives false.
   bool LoadUserCacheFile(const std::wstring& path) override;
-  // SaveUserCache when the words changed since the last read or write of
-  // the file (the transliterator of a successful Init starts with none;
-  // one handed over with SetTransliterator counts as changed).
+  // SaveUserCache when words were learned or corrected here since the file
+  // was last read or written. With the cache switched off, the cache is
+  // emptied instead and nothing is written.
   void SaveUserCacheChanges() override;
+  // Learns the choice with the transliterator's AddUserAccepted (overwrite
+  // true) while the user cache is enabled. Switched off, nothing is learned
+  // and the cache is emptied: it neither ranks candidates nor learns until
+  // the setting is back on and an engine reads the file again.
+  void LearnUserChoice(const std::wstring& english,
+                       const std::wstring& native) override;
 
   // LoadUserCacheFile of the user-cache file, creating the per-user data
   // folder when missing. False when nothing was loaded.
@@ -181,18 +239,21 @@ class StorageManagerImpl : public StorageManager {
   // language is loaded; otherwise there is nothing to save and nothing is
   // logged.
   //
-  // The words other processes saved in the meantime are merged in first as
-  // words older than those held here (which keep their native words and
-  // order); then the newest 2000 are kept. The file's invalid entries are
-  // left out of the merge; a file that exists but does not read at all
-  // (damaged, too large) is copied to "user_cache.00000.bad" beside it,
+  // Under the user-cache mutex the file is read and merged first (as
+  // LoadUserCacheFile merges it), then the whole cache is written, so that
+  // the file keeps what other processes saved and gains what was learned
+  // here; afterwards the cache is exactly the file's and nothing counts as
+  // changed. The file's invalid entries are left out of the merge; a file
+  // that exists but does not read at all (damaged, too large) leaves the
+  // cache as it is and is copied to "user_cache.00000.bad" beside it,
   // replacing an older copy, before it is overwritten. Words the loader
   // would reject are not written.
   //
   // Every failure that loses the held words writes one LOG_ERROR line
   // naming the file and the reason: the user-cache mutex not taken within
   // 5000 ms (or missing), no per-user data folder or one that cannot be
-  // created, or a failed write (with its Win32 error code).
+  // created, a failed write (with its Win32 error code), or the process
+  // ending while another of its threads was using the cache.
   //
   // It waits up to 5000 ms for the mutex, so it runs only where a pause is
   // bearable, and only through SaveUserCacheChanges: as an engine goes,
@@ -221,7 +282,8 @@ class StorageManagerImpl : public StorageManager {
   using UserCacheEntry = std::pair<std::wstring, std::wstring>;
   // Reads the user-cache file under its mutex. When it reads, |entries|
   // receives its valid entries in file order and |skipped| is increased by
-  // the number of invalid ones, each logged when |log_skipped|.
+  // the number of invalid ones, each logged when |log_skipped|. A missing
+  // file reads as one without entries.
   StringListReadResult ReadUserCacheFile(const std::wstring& path,
                                          bool log_skipped,
                                          std::vector<UserCacheEntry>* entries,
@@ -238,10 +300,9 @@ class StorageManagerImpl : public StorageManager {
   void KeepDamagedUserCacheFile(const std::wstring& path,
                                 bool too_large) const;
   bool UserCacheEnabled() const;
-  // Whether the held words changed since the file was last read or written.
-  bool UserCacheChanged() const;
-  // Records that the held words are now those of the file.
-  void MarkUserCacheSaved();
+  // Empties the user cache when it is switched off; true when it is on.
+  // The caller holds the lock.
+  bool KeepUserCacheOnlyWhenEnabled();
   // Creates the per-user data folder when it is missing: ERROR_SUCCESS when
   // it is there afterwards, else the reason.
   DWORD CreateUserDataFolder() const;
@@ -255,10 +316,9 @@ class StorageManagerImpl : public StorageManager {
   // The data folder of the loaded language; empty without one, or when the
   // transliterator was handed over with SetTransliterator.
   std::string loaded_folder_;
-  // The transliterator's user-cache change count at the last read or write
-  // of the file; meaningful only while |cache_saved_known_|.
-  uint64_t saved_cache_changes_ = 0;
-  bool cache_saved_known_ = false;
+  // Makes the Inits of several threads run one after another, so that a
+  // language is loaded once; keystrokes never wait for it.
+  std::mutex init_lock_;
   int language_loads_ = 0;
   int user_cache_writes_ = 0;
 };

@@ -346,6 +346,73 @@ TEST_F(StorageManagerTest, CacheSwitchedOffIsNeitherReadNorWritten) {
   EXPECT_EQ(FileBytes(CachePath()), before);
 }
 
+// Switched off, the cache is emptied at the next engine, or at once when a
+// choice would be learned: it ranks nothing and learns nothing, so nothing
+// of that time is written once it is back on, and the next engine reads
+// the file again.
+TEST_F(StorageManagerTest, CacheSwitchedOffLearnsNothingWhileOff) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  const std::string before = FileBytes(CachePath());
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  ime_t13n::Transliterator* t = manager->GetTransliterator();
+  manager->LearnUserChoice(L"khi", kKhi);
+  EXPECT_EQ(t->LookupUserAccepted(L"khi"), kKhi);
+
+  settings_.SetInt(kSettingT13nUserCacheEnabled, 0);
+  manager->LearnUserChoice(L"kya", kKya);
+  EXPECT_EQ(t->LookupUserAccepted(L"kya"), L"");
+  EXPECT_EQ(t->LookupUserAccepted(L"khi"), L"");
+  EXPECT_EQ(t->LookupUserAccepted(L"kaa"), L"");
+  ASSERT_TRUE(manager->Init(language_));
+  EXPECT_EQ(t->LookupUserAccepted(L"kaa"), L"");
+  manager->SaveUserCacheChanges();
+
+  settings_.SetInt(kSettingT13nUserCacheEnabled, 1);
+  manager->SaveUserCacheChanges();
+  EXPECT_EQ(manager->user_cache_writes(), 0);
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  ASSERT_TRUE(manager->Init(language_));
+  EXPECT_EQ(t->LookupUserAccepted(L"kaa"), kKaa);
+  manager->LearnUserChoice(L"kya", kKya);
+  manager->SaveUserCacheChanges();
+  EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"kya " + kKya}));
+}
+
+// Two processes that hold the same words, as two managers: a correction
+// made in one reaches the other at its next engine and is never written
+// back over; with a full cache, a word the other learned is the newest.
+TEST_F(StorageManagerTest, CorrectionsAndNewWordsOfAnotherProcessAreTaken) {
+  const std::wstring chitra = L"\x091A\x093F\x0924\x094D\x0930";
+  const std::wstring chitara = L"\x091A\x093F\x0924\x0930\x093E";
+  List full;
+  for (int n = 0; n < 1999; ++n) {
+    full.push_back(L"w" + std::to_wstring(n) + L" \x0915");
+  }
+  full.push_back(L"chitra " + chitra);
+  WriteList(CachePath(), full);
+  std::unique_ptr<StorageManagerImpl> a = LoadedManager();
+  std::unique_ptr<StorageManagerImpl> b = LoadedManager();
+
+  a->LearnUserChoice(L"chitra", chitara);
+  a->SaveUserCacheChanges();
+  b->LearnUserChoice(L"natak", L"\x0928\x0924\x0915");
+  b->SaveUserCacheChanges();
+  EXPECT_EQ(b->GetTransliterator()->LookupUserAccepted(L"chitra"), chitara);
+
+  // A's next engine: B's word is the newest, nothing of A's is lost.
+  ASSERT_TRUE(a->Init(language_));
+  EXPECT_EQ(a->GetTransliterator()->LookupUserAccepted(L"natak"),
+            L"\x0928\x0924\x0915");
+  a->LearnUserChoice(L"kya", kKya);
+  a->SaveUserCacheChanges();
+  const List saved = ReadList(CachePath());
+  ASSERT_EQ(saved.size(), 2000u);
+  EXPECT_EQ(saved[0], L"w2 \x0915");
+  EXPECT_EQ(saved[1997], L"chitra " + chitara);
+  EXPECT_EQ(saved[1998], L"natak \x0928\x0924\x0915");
+  EXPECT_EQ(saved[1999], L"kya " + kKya);
+}
+
 TEST_F(StorageManagerTest, ProcessWithoutALanguageLeavesTheFileUntouched) {
   WriteList(CachePath(), {L"kaa " + kKaa});
   const std::string before = FileBytes(CachePath());
@@ -356,20 +423,21 @@ TEST_F(StorageManagerTest, ProcessWithoutALanguageLeavesTheFileUntouched) {
   EXPECT_EQ(FileBytes(CachePath()), before);
 }
 
-TEST_F(StorageManagerTest, SaveMergesOtherProcessesWordsAsOlderOnes) {
+// The file is what the processes agree on: a save keeps its words in its
+// order, with what this process learned or corrected put in, and drops what
+// another process dropped.
+TEST_F(StorageManagerTest, SaveKeepsTheFilesWordsAndPutsInTheOnesLearnedHere) {
   WriteList(CachePath(), {L"kaa " + kKaa, L"khi " + kKhi});
   {
     std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
-    // Another process saves in the meantime.
+    // Another process saves in the meantime: it corrected "kaa", learned
+    // "taa" and no longer has "khi".
     WriteList(CachePath(), {L"kaa " + kKhi, L"taa \x0924\x093E"});
     manager->GetTransliterator()->AddUserAccepted(L"kaa", kKya, true);
     manager->GetTransliterator()->AddUserAccepted(L"new", L"\x0928", true);
   }
-  // The word only the file had goes first; the held words keep their own
-  // native words and order.
   EXPECT_EQ(ReadList(CachePath()),
-            (List{L"taa \x0924\x093E", L"kaa " + kKya, L"khi " + kKhi,
-                  L"new \x0928"}));
+            (List{L"kaa " + kKya, L"taa \x0924\x093E", L"new \x0928"}));
 }
 
 TEST_F(StorageManagerTest, EvictionAfterAReloadDropsTheOldestWord) {
@@ -478,6 +546,20 @@ TEST_F(StorageManagerTest, NewLanguageKeepsTheWordsLearnedBeforeIt) {
   ASSERT_NE(manager->GetTransliterator(), first);
   EXPECT_EQ(manager->language_loads(), 2);
   EXPECT_EQ(manager->GetTransliterator()->LookupUserAccepted(L"kaa"), kKaa);
+  EXPECT_EQ(ReadList(CachePath()), List{L"kaa " + kKaa});
+
+  // A word whose save fails as the language changes moves to the new
+  // language, still to be written.
+  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  ASSERT_TRUE(::SetFileAttributesW(CachePath().c_str(),
+                                   FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(manager->Init(language_));
+  EXPECT_EQ(manager->language_loads(), 3);
+  EXPECT_EQ(manager->GetTransliterator()->LookupUserAccepted(L"khi"), kKhi);
+  ASSERT_TRUE(::SetFileAttributesW(CachePath().c_str(),
+                                   FILE_ATTRIBUTE_NORMAL));
+  manager->SaveUserCacheChanges();
+  EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
 
   // Handing over a transliterator replaces the language without saving.
   manager->SetTransliterator(nullptr);
@@ -504,12 +586,11 @@ TEST_F(StorageManagerTest, InitOfTheLoadedLanguageKeepsItAndRereadsTheUserFiles)
   EXPECT_EQ(loaded->LookupUserAccepted(L"khi"), kKhi);
   EXPECT_EQ(loaded->LookupUserAccepted(L"taa"), L"\x0924\x093E");
   EXPECT_EQ(loaded->LookupMacro(L"ty"), L"\x0927");
-  // The word learned here is still to be written; the other process's
-  // word came in as older than the words held.
+  // The word learned here is still to be written, after the file's words.
   manager->SaveUserCacheChanges();
   EXPECT_EQ(manager->user_cache_writes(), 1);
   EXPECT_EQ(ReadList(CachePath()),
-            (List{L"taa \x0924\x093E", L"kaa " + kKaa, L"khi " + kKhi}));
+            (List{L"kaa " + kKaa, L"taa \x0924\x093E", L"khi " + kKhi}));
 
   // A new "DataPath" is another data file: loaded.
   const std::wstring moved = temp_.path() + L"moved";

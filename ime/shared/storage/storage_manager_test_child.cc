@@ -15,7 +15,6 @@
 // Exit codes: 0 done, 2 bad arguments, 3 the language did not load, 4 the
 // mutex was not taken, 5 an event could not be opened, 6 no go in time.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -28,6 +27,7 @@
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/testing/program_arguments.h"
 
 namespace {
 
@@ -82,11 +82,7 @@ int Hold(const std::vector<std::wstring>& args) {
 }  // namespace
 
 int main() {
-  int argc = 0;
-  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  if (argv == nullptr) return 2;
-  const std::vector<std::wstring> args(argv, argv + argc);
-  ::LocalFree(argv);
+  const std::vector<std::wstring> args = ime_testing::ProgramArguments();
   if (args.size() == 11 && args[1] == L"learn") return Learn(args);
   if (args.size() == 5 && args[1] == L"hold") return Hold(args);
   return 2;

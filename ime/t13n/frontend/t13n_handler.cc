@@ -259,6 +259,7 @@ void T13nHandler::SetPageSize() {
   candidates_->set_page_size(configured_page_size_);
   // Completions fill the second page: three transliterations and
   // 2 x size - 3 completions.
+  ime_shared::StorageLock lock(storage());
   ime_t13n::Suggest* suggest =
       storage() != nullptr ? storage()->GetSuggest() : nullptr;
   if (suggest != nullptr) suggest->SetMaxResults(2 * configured_page_size_ - 3);
@@ -652,6 +653,7 @@ void T13nHandler::ReloadMacrosIfChanged() {
 }
 
 void T13nHandler::AddCompletions(const std::vector<std::wstring>& seeds) {
+  ime_shared::StorageLock lock(storage());
   ime_t13n::Suggest* suggest =
       storage() != nullptr ? storage()->GetSuggest() : nullptr;
   if (suggest == nullptr || seeds.empty()) return;
@@ -676,31 +678,37 @@ uint32_t T13nHandler::TransliterationRefresh() {
   }
   ReloadMacrosIfChanged();
 
-  Transliterator* transliterator =
-      storage() != nullptr ? storage()->GetTransliterator() : nullptr;
   learn_start_ = 0;
-  if (transliterator != nullptr) {
-    const std::wstring macro = transliterator->LookupMacro(raw_);
-    if (!macro.empty()) {
-      candidates_->Add(macro, true);
-      learn_start_ = 1;
+  {
+    // Other threads of the process use the same language: the candidates
+    // are made under its lock, and the lock is let go before the engine
+    // hears of them.
+    ime_shared::StorageLock lock(storage());
+    Transliterator* transliterator =
+        storage() != nullptr ? storage()->GetTransliterator() : nullptr;
+    if (transliterator != nullptr) {
+      const std::wstring macro = transliterator->LookupMacro(raw_);
+      if (!macro.empty()) {
+        candidates_->Add(macro, true);
+        learn_start_ = 1;
+      }
     }
-  }
-  if (language_loaded_ && transliterator != nullptr) {
-    std::vector<std::wstring> words;
-    transliterator->GetCandidates(word, &words);
-    for (size_t i = 0; i < words.size() && i < kKeptTransliterations; ++i) {
-      candidates_->Add(words[i], false);
+    if (language_loaded_ && transliterator != nullptr) {
+      std::vector<std::wstring> words;
+      transliterator->GetCandidates(word, &words);
+      for (size_t i = 0; i < words.size() && i < kKeptTransliterations; ++i) {
+        candidates_->Add(words[i], false);
+      }
     }
-  }
-  learn_end_ = static_cast<int32_t>(candidates_->size());
-  if (candidates_->size() > 0) {
-    std::vector<std::wstring> seeds;
-    for (size_t i = learn_start_;
-         i < candidates_->size() && seeds.size() < kCompletionSeeds; ++i) {
-      seeds.push_back(candidates_->entry(i));
+    learn_end_ = static_cast<int32_t>(candidates_->size());
+    if (candidates_->size() > 0) {
+      std::vector<std::wstring> seeds;
+      for (size_t i = learn_start_;
+           i < candidates_->size() && seeds.size() < kCompletionSeeds; ++i) {
+        seeds.push_back(candidates_->entry(i));
+      }
+      AddCompletions(seeds);
     }
-    AddCompletions(seeds);
   }
   // Without a language (or a word it cannot read) the typed text is the
   // one candidate.
@@ -722,11 +730,14 @@ uint32_t T13nHandler::SchemeRefresh() {
   if (converted.empty()) converted = raw_;
   candidates_->Clear();
   ReloadMacrosIfChanged();
-  Transliterator* transliterator =
-      storage() != nullptr ? storage()->GetTransliterator() : nullptr;
-  if (transliterator != nullptr) {
-    const std::wstring macro = transliterator->LookupMacro(raw_);
-    if (!macro.empty()) candidates_->Add(macro, true);
+  {
+    ime_shared::StorageLock lock(storage());
+    Transliterator* transliterator =
+        storage() != nullptr ? storage()->GetTransliterator() : nullptr;
+    if (transliterator != nullptr) {
+      const std::wstring macro = transliterator->LookupMacro(raw_);
+      if (!macro.empty()) candidates_->Add(macro, true);
+    }
   }
   candidates_->Add(converted, false);
   AddCompletions({converted});
@@ -772,10 +783,9 @@ void T13nHandler::LearnSelection() {
       selection_ >= learn_end_) {
     return;
   }
-  Transliterator* transliterator =
-      storage() != nullptr ? storage()->GetTransliterator() : nullptr;
-  if (transliterator == nullptr) return;
-  transliterator->AddUserAccepted(lower_, candidates_->At(selection_), true);
+  if (storage() != nullptr) {
+    storage()->LearnUserChoice(lower_, candidates_->At(selection_));
+  }
 }
 
 void T13nHandler::Commit(uint32_t& word, const std::wstring& ending) {

@@ -726,10 +726,15 @@ void Transliterator::ListUserAccepted(
   user_cache_.List(out);
 }
 
-void Transliterator::MergeOlderUserAccepted(
-    const std::vector<std::pair<std::wstring, std::wstring>>& older) {
+void Transliterator::ListChangedUserAccepted(
+    std::vector<std::pair<std::wstring, std::wstring>>* out) const {
+  user_cache_.ListChanged(out);
+}
+
+void Transliterator::MergeUserAcceptedFile(
+    const std::vector<std::pair<std::wstring, std::wstring>>& file) {
   ForgetPieces();
-  user_cache_.MergeOlder(older);
+  user_cache_.MergeFile(file);
 }
 
 void Transliterator::ClearUserAccepted() {

@@ -117,13 +117,18 @@ class Transliterator {
   // Every (English, native) pair, oldest first (the order of acceptance).
   void ListUserAccepted(
       std::vector<std::pair<std::wstring, std::wstring>>* out) const;
-  // Merges pairs read from the user-cache file, oldest first, as words older
-  // than every word held (see UserCache::MergeOlder).
-  void MergeOlderUserAccepted(
-      const std::vector<std::pair<std::wstring, std::wstring>>& older);
+  // The pairs learned or corrected since the user-cache file was last read
+  // or written, in the same order.
+  void ListChangedUserAccepted(
+      std::vector<std::pair<std::wstring, std::wstring>>* out) const;
+  // Merges the pairs read from the user-cache file, oldest first: the file's
+  // words with the changed ones put in (see UserCache::MergeFile).
+  void MergeUserAcceptedFile(
+      const std::vector<std::pair<std::wstring, std::wstring>>& file);
+  // The file was written with what the cache holds: nothing is changed.
+  void ForgetUserAcceptedChanges() { user_cache_.ForgetChanges(); }
+  bool HasUserAcceptedChanges() const { return user_cache_.has_changes(); }
   void ClearUserAccepted();
-  // The user cache's change count (see UserCache::changes).
-  uint64_t UserAcceptedChanges() const { return user_cache_.changes(); }
 
   // Macros: the first expansion of a name is kept; names match exactly.
   void AddMacro(const std::wstring& name, const std::wstring& expansion);

@@ -591,8 +591,9 @@ TEST(TransliteratorUserTablesTest, UserCacheLookupsAreLowerCased) {
   EXPECT_EQ(t->LookupUserAccepted(L"NaMaste"), L"N");
   t->AddUserAccepted(L"Ghar", L"G", true);
   EXPECT_EQ(t->LookupUserAccepted(L"Ghar"), L"");  // stored upper-case
-  // Oldest first; words merged from a file go before the held ones.
-  t->MergeOlderUserAccepted({{L"ghar", L"H"}, {L"namaste", L"file"}});
+  // Merging the file: its words in its order, the words learned here in
+  // their place or after them.
+  t->MergeUserAcceptedFile({{L"ghar", L"H"}, {L"namaste", L"file"}});
   EXPECT_EQ(t->LookupUserAccepted(L"ghar"), L"H");
   EXPECT_EQ(t->LookupUserAccepted(L"namaste"), L"N");
   std::vector<std::pair<std::wstring, std::wstring>> pairs;

@@ -1,7 +1,6 @@
 #include "ime/t13n/transliteration/transliterator/user_cache.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace ime_t13n {
 
@@ -24,15 +23,12 @@ void UserCache::Add(const std::wstring& english, const std::wstring& native,
   auto inserted = words_.emplace(key, native);
   if (inserted.second) {
     order_.push_back(key);
-    ++changes_;
+    changed_.insert(std::move(key));
   } else if (overwrite && inserted.first->second != native) {
     inserted.first->second = native;
-    ++changes_;
+    changed_.insert(std::move(key));
   }
-  if (words_.size() > kCapacity) {
-    words_.erase(order_.front());
-    order_.pop_front();
-  }
+  Trim();
 }
 
 const std::wstring* UserCache::Find(const std::wstring& key) const {
@@ -48,32 +44,54 @@ void UserCache::List(std::vector<Entry>* out) const {
   }
 }
 
-void UserCache::MergeOlder(const std::vector<Entry>& older) {
-  // The words only |older| has, in its order; they enter the map at once,
-  // so a repeated word is taken the first time only.
-  std::deque<std::wstring> order;
-  for (const Entry& entry : older) {
-    std::wstring key = KeyOf(entry.first);
-    if (key.empty() || entry.second.empty()) continue;
-    if (words_.emplace(key, entry.second).second) {
-      order.push_back(std::move(key));
-    }
-  }
-  if (order.empty()) return;
-  ++changes_;
-  order.insert(order.end(), std::make_move_iterator(order_.begin()),
-               std::make_move_iterator(order_.end()));
-  order_.swap(order);
-  while (words_.size() > kCapacity) {
-    words_.erase(order_.front());
-    order_.pop_front();
+void UserCache::ListChanged(std::vector<Entry>* out) const {
+  if (changed_.empty()) return;
+  out->reserve(out->size() + changed_.size());
+  for (const std::wstring& key : order_) {
+    if (changed_.count(key) == 0) continue;
+    auto it = words_.find(key);
+    if (it != words_.end()) out->push_back(*it);
   }
 }
 
+void UserCache::MergeFile(const std::vector<Entry>& file) {
+  std::unordered_map<std::wstring, std::wstring> words;
+  std::deque<std::wstring> order;
+  for (const Entry& entry : file) {
+    std::wstring key = KeyOf(entry.first);
+    if (key.empty() || entry.second.empty()) continue;
+    if (words.emplace(key, entry.second).second) {
+      order.push_back(std::move(key));
+    }
+  }
+  // This process's own choices, in the order they entered here.
+  for (const std::wstring& key : order_) {
+    if (changed_.count(key) == 0) continue;
+    const std::wstring& native = words_[key];
+    auto placed = words.emplace(key, native);
+    if (placed.second) {
+      order.push_back(key);
+    } else {
+      placed.first->second = native;
+    }
+  }
+  words_.swap(words);
+  order_.swap(order);
+  Trim();
+}
+
 void UserCache::Clear() {
-  if (!words_.empty()) ++changes_;
   words_.clear();
   order_.clear();
+  changed_.clear();
+}
+
+void UserCache::Trim() {
+  while (words_.size() > kCapacity) {
+    words_.erase(order_.front());
+    changed_.erase(order_.front());
+    order_.pop_front();
+  }
 }
 
 }  // namespace ime_t13n

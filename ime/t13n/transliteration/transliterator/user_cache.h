@@ -8,17 +8,23 @@
 // the word that goes first is still the oldest after any number of saves
 // and loads.
 //
-// A change count tells whether the words differ from those seen before: it
-// grows with every change of the held words (and only then), so that the
-// user-cache file is written only when there is something new to write.
+// Several processes share the file, each with a cache of its own. The file
+// is what they agree on; what a process adds to it is only what it changed
+// itself: the cache remembers which of its words were learned or corrected
+// here since the file was last read or written (the changed words). Merging
+// the file makes the cache the file's words, in the file's order, with this
+// process's changed words put in: so a correction made elsewhere reaches
+// this process, a word another process learned is never taken for one older
+// than this process's own, and nothing this process merely read is ever
+// written back over another's newer choice.
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_USER_CACHE_H_
 
 #include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -34,7 +40,8 @@ class UserCache {
 
   // Records that |english| (its spaces removed, case kept) became |native|.
   // An empty key or native word records nothing. A word already present
-  // keeps its native word unless |overwrite| is true.
+  // keeps its native word unless |overwrite| is true. A word that gets a
+  // native word it did not have counts as changed.
   void Add(const std::wstring& english, const std::wstring& native,
            bool overwrite);
 
@@ -46,30 +53,36 @@ class UserCache {
   // Every (English, native) pair appended to |out| in the order the words
   // entered, the oldest (the next to go) first.
   void List(std::vector<Entry>* out) const;
+  // The changed words' pairs, appended in the same order.
+  void ListChanged(std::vector<Entry>* out) const;
 
-  // Merges |older|, a list of (English, native) pairs oldest first, as words
-  // that entered before every word held here: the held words keep their
-  // native words and their order, and the words only |older| has are placed
-  // in front of them in its order (the first of a repeated word counts;
-  // keys are made as Add makes them). Then the oldest words go until at
-  // most 2000 remain. On an empty cache, and for at most 2000 pairs (all a
-  // file holds), this is the same as adding the pairs in order without
-  // overwriting.
-  void MergeOlder(const std::vector<Entry>& older);
+  // Merges the words read from the user-cache file, oldest first: the cache
+  // becomes the file's words in the file's order (the first of a repeated
+  // word counts; keys are made as Add makes them). Then each changed word
+  // goes in: where the file has the word, this cache's native word takes
+  // the file's in place; where it does not, the word is appended as the
+  // newest. Then the oldest words go until at most 2000 remain. Words held
+  // here unchanged that the file no longer has are gone afterwards; the
+  // changed words stay changed.
+  void MergeFile(const std::vector<Entry>& file);
 
+  // The file now holds what the cache holds: nothing counts as changed.
+  void ForgetChanges() { changed_.clear(); }
+  bool has_changes() const { return !changed_.empty(); }
+
+  // Empties the cache; nothing counts as changed afterwards.
   void Clear();
   size_t size() const { return words_.size(); }
 
-  // Grows with every change of the words, their native words or their
-  // order; an Add that records nothing new, a merge that adds nothing and
-  // clearing an empty cache leave it as it is.
-  uint64_t changes() const { return changes_; }
-
  private:
+  // Removes the oldest words until at most kCapacity remain.
+  void Trim();
+
   std::unordered_map<std::wstring, std::wstring> words_;
   // English words, oldest first; every word of |words_| exactly once.
   std::deque<std::wstring> order_;
-  uint64_t changes_ = 0;
+  // The keys of the changed words; each also in |words_|.
+  std::unordered_set<std::wstring> changed_;
 };
 
 }  // namespace ime_t13n

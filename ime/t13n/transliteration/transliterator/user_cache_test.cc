@@ -1,6 +1,5 @@
 #include "ime/t13n/transliteration/transliterator/user_cache.h"
 
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,104 +117,104 @@ TEST(UserCacheTest, ListingAndAddingBackKeepsWhoGoesFirst) {
   UserCache first;
   for (int i = 0; i < 2000; ++i) first.Add(Word(i), L"n", true);
   UserCache reloaded;
-  reloaded.MergeOlder(Listed(first));
+  reloaded.MergeFile(Listed(first));
   EXPECT_EQ(Listed(reloaded), Listed(first));
+  EXPECT_FALSE(reloaded.has_changes());
   reloaded.Add(L"fresh", L"f", true);
   EXPECT_EQ(Lookup(reloaded, Word(0)), L"<none>");
   EXPECT_EQ(Lookup(reloaded, Word(1)), L"n");
   EXPECT_EQ(Lookup(reloaded, L"fresh"), L"f");
 }
 
-TEST(UserCacheTest, MergedOlderWordsGoBeforeTheHeldOnes) {
+// Another process wrote the file after this one last read it: it corrected
+// a word, dropped one and learned one. The file's words come in its order,
+// with this process's own corrections and new words put in.
+TEST(UserCacheTest, MergingTheFileKeepsItsOrderAndPutsInTheOwnChanges) {
   UserCache cache;
-  cache.Add(L"b", L"held b", true);
-  cache.Add(L"x", L"held x", true);
-  cache.Add(L"c", L"held c", true);
-  // Read from a file: "x" is held already and keeps its native word and
-  // place; a repeated word counts once, the first time; keys lose their
-  // spaces; empty words are ignored.
-  cache.MergeOlder({{L"a", L"file a"},
-                    {L"x", L"file x"},
-                    {L"d d", L"file d"},
-                    {L"a", L"file a again"},
-                    {L"", L"nothing"},
-                    {L"e", L""}});
+  cache.Add(L"a", L"held a", true);
+  cache.Add(L"g", L"held g", true);
+  cache.Add(L"s", L"held s", true);
+  cache.ForgetChanges();  // all three are in the file
+  cache.Add(L"x", L"mine x", true);
+  cache.Add(L"s", L"mine s", true);
+
+  // A repeated word counts the first time; keys lose their spaces; empty
+  // words are ignored.
+  cache.MergeFile({{L"a", L"file a"},
+                   {L"s", L"file s"},
+                   {L"d d", L"file d"},
+                   {L"a", L"file a again"},
+                   {L"", L"nothing"},
+                   {L"e", L""}});
   EXPECT_EQ(Listed(cache), (Pairs{{L"a", L"file a"},
+                                  {L"s", L"mine s"},
                                   {L"dd", L"file d"},
-                                  {L"b", L"held b"},
-                                  {L"x", L"held x"},
-                                  {L"c", L"held c"}}));
-  // Merging nothing new changes nothing.
-  cache.MergeOlder({{L"c", L"other"}});
-  EXPECT_EQ(Listed(cache).size(), 5u);
-  EXPECT_EQ(Lookup(cache, L"c"), L"held c");
+                                  {L"x", L"mine x"}}));
+  Pairs changed;
+  cache.ListChanged(&changed);
+  EXPECT_EQ(changed, (Pairs{{L"s", L"mine s"}, {L"x", L"mine x"}}));
+
+  // Once written, the file alone decides: a word it dropped goes.
+  cache.ForgetChanges();
+  cache.MergeFile({{L"dd", L"file d"}, {L"a", L"other a"}});
+  EXPECT_EQ(Listed(cache), (Pairs{{L"dd", L"file d"}, {L"a", L"other a"}}));
 }
 
-TEST(UserCacheTest, MergeKeepsTheNewestTwoThousand) {
-  // 1500 words held here, 1500 others from the file: the file's first 1000
-  // go, the held words all stay, and the order goes on from there.
+TEST(UserCacheTest, MergingAFullFileDropsTheOldestWords) {
+  // The file is full; this process corrected one of its words and learned
+  // two: the two oldest words go, the correction stays in its place.
   UserCache cache;
-  for (int i = 0; i < 1500; ++i) cache.Add(L"h" + Word(i), L"n", true);
   Pairs file;
-  for (int i = 0; i < 1500; ++i) file.emplace_back(L"f" + Word(i), L"n");
-  cache.MergeOlder(file);
+  for (int i = 0; i < 2000; ++i) file.emplace_back(Word(i), L"n");
+  cache.MergeFile(file);
+  cache.Add(Word(5), L"mine", true);
+  cache.Add(L"new1", L"m1", true);
+  cache.Add(L"new2", L"m2", true);
+  cache.MergeFile(file);
   const Pairs listed = Listed(cache);
   ASSERT_EQ(listed.size(), 2000u);
-  EXPECT_EQ(cache.size(), 2000u);
-  EXPECT_EQ(listed.front().first, L"fw1000");
-  EXPECT_EQ(listed[499].first, L"fw1499");
-  EXPECT_EQ(listed[500].first, L"hw0");
-  EXPECT_EQ(listed.back().first, L"hw1499");
-  EXPECT_EQ(Lookup(cache, L"fw999"), L"<none>");
-  cache.Add(L"newest", L"n", true);
-  EXPECT_EQ(Lookup(cache, L"fw1000"), L"<none>");
-  EXPECT_EQ(Lookup(cache, L"fw1001"), L"n");
+  EXPECT_EQ(listed.front(), (UserCache::Entry{Word(2), L"n"}));
+  EXPECT_EQ(listed[3], (UserCache::Entry{Word(5), L"mine"}));
+  EXPECT_EQ(listed[1997], (UserCache::Entry{Word(1999), L"n"}));
+  EXPECT_EQ(listed.back(), (UserCache::Entry{L"new2", L"m2"}));
 
-  // On an empty cache a merge is adding in order without overwriting.
-  UserCache merged;
-  UserCache added;
-  const Pairs pairs = {{L"a", L"1"}, {L"b", L"2"}, {L"a", L"3"}};
-  merged.MergeOlder(pairs);
-  for (const auto& pair : pairs) added.Add(pair.first, pair.second, false);
-  EXPECT_EQ(Listed(merged), Listed(added));
+  // A correction that becomes the oldest goes like any other word, and no
+  // longer counts as changed.
+  UserCache oldest;
+  oldest.MergeFile(file);
+  oldest.Add(Word(0), L"mine", true);
+  oldest.Add(L"new", L"m", true);
+  Pairs changed;
+  oldest.ListChanged(&changed);
+  EXPECT_EQ(changed, (Pairs{{L"new", L"m"}}));
 }
 
-// The count that decides whether the file needs writing moves exactly when
-// the words do.
-TEST(UserCacheTest, TheChangeCountMovesOnlyWithTheWords) {
+// Whether the file needs writing: only words learned or corrected here
+// count, never words that came from the file.
+TEST(UserCacheTest, OnlyLearnedAndCorrectedWordsCountAsChanged) {
   UserCache cache;
-  uint64_t seen = cache.changes();
-  auto changed = [&]() {
-    const bool moved = cache.changes() != seen;
-    seen = cache.changes();
-    return moved;
-  };
-  cache.Clear();
-  EXPECT_FALSE(changed());
-  cache.Add(L"kal", L"a", true);
-  EXPECT_TRUE(changed());
+  EXPECT_FALSE(cache.has_changes());
+  cache.MergeFile({{L"kal", L"a"}, {L"aaj", L"d"}});
+  EXPECT_FALSE(cache.has_changes());
   // The same choice again, a refused overwrite, empty words: nothing new.
   cache.Add(L"kal", L"a", true);
   cache.Add(L"k al", L"a", true);
   cache.Add(L"kal", L"b", false);
   cache.Add(L"", L"x", true);
   cache.Add(L"x", L"", true);
-  EXPECT_FALSE(changed());
+  EXPECT_FALSE(cache.has_changes());
   cache.Add(L"kal", L"b", true);
-  EXPECT_TRUE(changed());
-  cache.MergeOlder({{L"kal", L"c"}});
-  EXPECT_FALSE(changed());
-  cache.MergeOlder({{L"aaj", L"d"}});
-  EXPECT_TRUE(changed());
-  // The oldest word going for a new one is a change as well.
-  for (int i = 0; i < 2000; ++i) cache.Add(Word(i), L"n", true);
-  changed();
-  cache.Add(Word(0), L"n", true);
-  EXPECT_FALSE(changed());
-  cache.Add(L"fresh", L"f", true);
-  EXPECT_TRUE(changed());
+  EXPECT_TRUE(cache.has_changes());
+  cache.MergeFile({{L"kal", L"c"}});
+  EXPECT_TRUE(cache.has_changes());
+  EXPECT_EQ(Lookup(cache, L"kal"), L"b");
   cache.Clear();
-  EXPECT_TRUE(changed());
+  EXPECT_FALSE(cache.has_changes());
+  cache.Add(L"naya", L"n", true);
+  EXPECT_TRUE(cache.has_changes());
+  cache.ForgetChanges();
+  EXPECT_FALSE(cache.has_changes());
+  EXPECT_EQ(Lookup(cache, L"naya"), L"n");
 }
 
 }  // namespace
