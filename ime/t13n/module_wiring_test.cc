@@ -24,6 +24,7 @@
 #include "ime/shared/string_list_file.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/scratch_registry_key.h"
+#include "ime/t13n/imm_host/built_module_test_helpers.h"
 #include "ime/t13n/imm_host/module_driver.h"
 
 namespace ime_t13n {
@@ -74,16 +75,6 @@ bool LanguageMapped() {
   return true;
 }
 
-void SetProductValues() {
-  const ime_testing::RegistryPlace product(
-      HKEY_LOCAL_MACHINE, ime_shared::kProductKeyPath, KEY_WOW64_64KEY);
-  const ime_testing::RegistryPlace autoupdate(
-      HKEY_LOCAL_MACHINE, ime_shared::kAutoupdateKeyPath, KEY_WOW64_64KEY);
-  product.SetString(ime_shared::kDataPathValue,
-                    ime_shared::Utf8ToWide(KELVANE_BUILT_DATA_DIR));
-  autoupdate.SetString(ime_shared::kInstalledVersionValue, L"1.0.4.0");
-}
-
 // Types |word| and chooses its second reading with Ctrl and its digit: the
 // choice is learned. The chosen word; empty without a second reading.
 std::wstring ChooseSecond(imm_host::DrivenContext* context,
@@ -100,7 +91,7 @@ std::wstring ChooseSecond(imm_host::DrivenContext* context,
 }
 
 TEST(ModuleUnloadTest, FreeingTheModuleWithALiveContextSavesTheUserCache) {
-  SetProductValues();
+  testing_helpers::SetBuiltProductValues();
 
   imm_host::LoadedModule module;
   ASSERT_TRUE(module.Load(imm_host::ModuleBesideProgram()));
@@ -134,7 +125,7 @@ TEST(ModuleUnloadTest, FreeingTheModuleWithALiveContextSavesTheUserCache) {
 // words learned in one context are in the file once it is deselected, and
 // a context that taught nothing writes nothing.
 TEST(ModuleContextsTest, ContextsSelectedOneAfterAnotherKeepTheLanguageLoaded) {
-  SetProductValues();
+  testing_helpers::SetBuiltProductValues();
   imm_host::LoadedModule module;
   ASSERT_TRUE(module.Load(imm_host::ModuleBesideProgram()));
   const imm_host::ModuleExports& exports = module.exports();

@@ -23,7 +23,6 @@
 // the one over <settings section>.
 #include <windows.h>
 #include <malloc.h>
-#include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +40,7 @@
 #include "ime/t13n/frontend/process_objects.h"
 #include "ime/t13n/frontend/t13n_frontend_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/testing/program_arguments.h"
 
 // The program's own allocation functions: blocks come from malloc so that
 // their size is known when they are freed.
@@ -77,11 +77,8 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS*) {
 
 int main() {
   ::SetUnhandledExceptionFilter(&EndOnFault);
-  int argc = 0;
-  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  if (argv == nullptr || argc != 8) return 2;
-  const std::vector<std::wstring> args(argv, argv + argc);
-  ::LocalFree(argv);
+  const std::vector<std::wstring> args = ime_testing::ProgramArguments();
+  if (args.size() != 8) return 2;
 
   g_places.data_path_key = args[1];
   g_places.user_data_folder = args[2];

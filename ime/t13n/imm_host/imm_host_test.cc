@@ -27,6 +27,7 @@
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/child_process.h"
 #include "ime/shared/testing/scratch_registry_key.h"
+#include "ime/t13n/imm_host/built_module_test_helpers.h"
 #include "ime/t13n/imm_host/module_driver.h"
 
 namespace ime_t13n {
@@ -39,13 +40,7 @@ using Lines = std::vector<std::pair<std::string, std::wstring>>;
 // The "name: value" lines of the host's output.
 Lines ParseLines(const std::string& output) {
   Lines lines;
-  size_t start = 0;
-  while (start < output.size()) {
-    size_t end = output.find('\n', start);
-    if (end == std::string::npos) end = output.size();
-    std::string line = output.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : testing_helpers::OutputLines(output)) {
     const size_t colon = line.find(": ");
     if (colon == std::string::npos) {
       if (!line.empty() && line.back() == ':') {
@@ -77,13 +72,7 @@ class ImmHostScenarioTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // This prefix is the test's own: the product's values are set for good.
-    const ime_testing::RegistryPlace product(
-        HKEY_LOCAL_MACHINE, ime_shared::kProductKeyPath, KEY_WOW64_64KEY);
-    const ime_testing::RegistryPlace autoupdate(
-        HKEY_LOCAL_MACHINE, ime_shared::kAutoupdateKeyPath, KEY_WOW64_64KEY);
-    product.SetString(ime_shared::kDataPathValue,
-                      ime_shared::Utf8ToWide(KELVANE_BUILT_DATA_DIR));
-    autoupdate.SetString(ime_shared::kInstalledVersionValue, L"1.0.4.0");
+    testing_helpers::SetBuiltProductValues();
   }
 
   // Runs imm_host with |arguments|; its lines, or a failure.

@@ -15,7 +15,6 @@
 // Exit codes: 0 done, 2 bad arguments, 3 the setting was not 1, 4 the
 // language did not load, 7 the language could not be written.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <memory>
@@ -29,6 +28,7 @@
 #include "ime/shared/string_utils.h"
 #include "ime/t13n/transliteration/transliterator/language_data_test_helpers.h"
 #include "ime/t13n/transliteration/transliterator/transliterator.h"
+#include "ime/shared/testing/program_arguments.h"
 
 namespace {
 
@@ -73,11 +73,7 @@ int Imitate(const std::vector<std::wstring>& args) {
 }  // namespace
 
 int main() {
-  int argc = 0;
-  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  if (argv == nullptr) return 2;
-  const std::vector<std::wstring> args(argv, argv + argc);
-  ::LocalFree(argv);
+  const std::vector<std::wstring> args = ime_testing::ProgramArguments();
   if (args.size() >= 10 && args[1] == L"imitate") return Imitate(args);
   return 2;
 }

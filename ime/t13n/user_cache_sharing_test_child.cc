@@ -1,0 +1,307 @@
+// An application with the built module, for the tests of the user cache
+// that applications share: it loads "Kelvane_<language>.ime" from beside
+// itself and plays IMM32's part on input contexts of windows of its own.
+//
+//   user_cache_sharing_test_child steps <step>...
+//     Does the steps in order on its main thread, then frees the module:
+//       select            a new input context of its window selects the
+//                         module (a new engine, which reads the user cache)
+//       deselect          the context is deselected and freed (its engine
+//                         goes, writing what it learned)
+//       choose:<word>:<n> types <word> and commits its <n>th candidate with
+//                         Ctrl and the digit, which the module learns;
+//                         prints "chose <word> <candidate>" ("-" when there
+//                         is no such candidate)
+//       first:<word>      types <word>, prints "first <word> <candidate>" of
+//                         its first candidate, and cancels with Esc
+//       signal:<event>    sets the named event
+//       wait:<event>      waits up to 60 s for the named event
+//   user_cache_sharing_test_child threads <milliseconds> <exit>
+//     Two threads, each with a window of its own, for <milliseconds>: one
+//     keeps one input context and types and commits words one after
+//     another, each followed by 150 letters typed on without a space and
+//     cancelled; the other selects a fresh context, types and commits a word
+//     and deselects it, over and over. Each commit chooses the word's
+//     second candidate, which is learned. Prints "learned <word>
+//     <candidate>" for the last choice of every word that came first when
+//     typed again, then frees the module
+//     (exit "free"), or ends the process at once with ExitProcess while
+//     both threads are still typing (exit "now"; nothing is printed).
+//
+// Words are Latin letters; output is UTF-8, one line each.
+// Exit codes: 0 done, 2 bad arguments, 3 the module did not load, 4 an
+// input context could not be made or selected, 5 a wait timed out.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ime/shared/base/imm_ddk.h"
+#include "ime/t13n/imm_host/module_driver.h"
+#include "ime/shared/testing/program_arguments.h"
+
+namespace {
+
+using ime_t13n::imm_host::DrivenContext;
+using ime_t13n::imm_host::LoadedModule;
+using ime_t13n::imm_host::ModuleExports;
+using ime_t13n::imm_host::ToUtf8;
+
+const wchar_t kWindowClass[] = L"UserCacheSharingApplication";
+
+// Lines from both threads stay whole.
+std::mutex g_output_lock;
+
+void PrintLine(const std::string& line) {
+  std::lock_guard<std::mutex> lock(g_output_lock);
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam,
+                                 LPARAM lparam) {
+  // The input method's messages are the application's to read; none is
+  // passed on to a default IME window.
+  if (message >= WM_IME_STARTCOMPOSITION && message <= WM_IME_KEYLAST) {
+    return 0;
+  }
+  if (message == WM_IME_NOTIFY || message == WM_IME_SETCONTEXT) return 0;
+  return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A window of the calling thread and the input context it selects, as an
+// application's edit control has them.
+class Application {
+ public:
+  explicit Application(const ModuleExports& exports) : exports_(exports) {
+    window_ = ::CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 200,
+                                100, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  }
+  ~Application() {
+    Deselect();
+    if (window_ != nullptr) ::DestroyWindow(window_);
+  }
+
+  bool Select() {
+    Deselect();
+    if (window_ == nullptr) return false;
+    himc_ = ::ImmCreateContext();
+    if (himc_ == nullptr) return false;
+    ::ImmAssociateContext(window_, himc_);
+    if (INPUTCONTEXT* imc = ::ImmLockIMC(himc_)) {
+      imc->hWnd = window_;
+      ::ImmUnlockIMC(himc_);
+    }
+    if (!exports_.ImeSelect(himc_, TRUE)) return false;
+    context_.reset(new DrivenContext(exports_, himc_));
+    return true;
+  }
+
+  void Deselect() {
+    if (himc_ == nullptr) return;
+    context_.reset();
+    exports_.ImeSelect(himc_, FALSE);
+    ::ImmAssociateContext(window_, nullptr);
+    ::ImmDestroyContext(himc_);
+    himc_ = nullptr;
+  }
+
+  // Types |word| and commits its |n|th candidate; the candidate, or empty
+  // when there is none.
+  std::wstring Choose(const std::wstring& word, int n) {
+    if (context_ == nullptr) return std::wstring();
+    context_->Type(word);
+    const std::vector<std::wstring> candidates = context_->Candidates();
+    if (n < 1 || n > 9 || static_cast<int>(candidates.size()) < n) {
+      context_->Press(VK_ESCAPE);
+      return std::wstring();
+    }
+    context_->SetModifier(VK_CONTROL, true);
+    context_->Press('0' + n);
+    context_->SetModifier(VK_CONTROL, false);
+    return context_->CompositionString(GCS_RESULTSTR) == candidates[n - 1]
+               ? candidates[n - 1]
+               : std::wstring();
+  }
+
+  std::wstring First(const std::wstring& word) {
+    if (context_ == nullptr) return std::wstring();
+    context_->Type(word);
+    const std::vector<std::wstring> candidates = context_->Candidates();
+    context_->Press(VK_ESCAPE);
+    return candidates.empty() ? std::wstring() : candidates.front();
+  }
+
+ private:
+  const ModuleExports& exports_;
+  HWND window_ = nullptr;
+  HIMC himc_ = nullptr;
+  std::unique_ptr<DrivenContext> context_;
+};
+
+// "a:b:c" split at its colons.
+std::vector<std::wstring> Fields(const std::wstring& step) {
+  std::vector<std::wstring> fields;
+  size_t start = 0;
+  while (true) {
+    const size_t colon = step.find(L':', start);
+    fields.push_back(step.substr(start, colon - start));
+    if (colon == std::wstring::npos) return fields;
+    start = colon + 1;
+  }
+}
+
+int RunSteps(const ModuleExports& exports,
+             const std::vector<std::wstring>& steps) {
+  Application application(exports);
+  for (const std::wstring& step : steps) {
+    const std::vector<std::wstring> fields = Fields(step);
+    const std::wstring& verb = fields[0];
+    if (verb == L"select" && fields.size() == 1) {
+      if (!application.Select()) return 4;
+    } else if (verb == L"deselect" && fields.size() == 1) {
+      application.Deselect();
+    } else if (verb == L"choose" && fields.size() == 3) {
+      const std::wstring chosen =
+          application.Choose(fields[1], _wtoi(fields[2].c_str()));
+      PrintLine("chose " + ToUtf8(fields[1]) + " " +
+                (chosen.empty() ? "-" : ToUtf8(chosen)));
+    } else if (verb == L"first" && fields.size() == 2) {
+      const std::wstring first = application.First(fields[1]);
+      PrintLine("first " + ToUtf8(fields[1]) + " " +
+                (first.empty() ? "-" : ToUtf8(first)));
+    } else if ((verb == L"signal" || verb == L"wait") && fields.size() == 2) {
+      HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, fields[1].c_str());
+      if (event == nullptr) return 2;
+      DWORD wait = WAIT_OBJECT_0;
+      if (verb == L"signal") {
+        ::SetEvent(event);
+      } else {
+        wait = ::WaitForSingleObject(event, 60000);
+      }
+      ::CloseHandle(event);
+      if (wait != WAIT_OBJECT_0) return 5;
+    } else {
+      return 2;
+    }
+  }
+  return 0;
+}
+
+// The words each thread types: Latin words of two and more readings.
+const wchar_t* const kTypistWords[] = {
+    L"kal",   L"dil",  L"mera",  L"tera",  L"ghar",  L"pani", L"raat",
+    L"din",   L"log",  L"kaam",  L"naam",  L"baat",  L"jal",  L"mann",
+    L"pyar",  L"sach", L"dost",  L"khel",  L"gaana", L"shaam"};
+const wchar_t* const kChurnerWords[] = {
+    L"chitra", L"natak", L"kitab", L"kalam", L"sapna", L"nadi",  L"pahad",
+    L"sadak",  L"sheher", L"bazar", L"mausam", L"khana", L"safar", L"kavita",
+    L"duniya", L"samay", L"jivan", L"sooraj", L"chand", L"taara"};
+
+// The last choice of every word a thread committed.
+using Learned = std::map<std::wstring, std::wstring>;
+
+// Commits the second candidate of |word| and, when it comes first the next
+// time (it was learned), records it.
+void Learn(Application* application, const std::wstring& word,
+           Learned* learned) {
+  const std::wstring chosen = application->Choose(word, 2);
+  if (!chosen.empty() && application->First(word) == chosen) {
+    (*learned)[word] = chosen;
+  }
+}
+
+void Typist(const ModuleExports& exports, const std::atomic<bool>& stop,
+            Learned* learned, bool* ok) {
+  Application application(exports);
+  if (!application.Select()) {
+    *ok = false;
+    return;
+  }
+  for (size_t i = 0; !stop; ++i) {
+    const std::wstring word = kTypistWords[i % std::size(kTypistWords)];
+    Learn(&application, word, learned);
+    // Text typed on without a space keeps the language busy for a while
+    // at each key.
+    std::wstring long_word;
+    while (long_word.size() < 150) long_word += word;
+    application.First(long_word);
+  }
+}
+
+void Churner(const ModuleExports& exports, const std::atomic<bool>& stop,
+             Learned* learned, bool* ok) {
+  Application application(exports);
+  for (size_t i = 0; !stop; ++i) {
+    if (!application.Select()) {
+      *ok = false;
+      return;
+    }
+    const std::wstring word = kChurnerWords[i % std::size(kChurnerWords)];
+    Learn(&application, word, learned);
+    application.Deselect();
+  }
+}
+
+int RunThreads(LoadedModule* module, DWORD milliseconds, bool exit_now) {
+  std::atomic<bool> stop{false};
+  Learned typed;
+  Learned churned;
+  bool typist_ok = true;
+  bool churner_ok = true;
+  std::thread typist(Typist, std::cref(module->exports()), std::cref(stop),
+                     &typed, &typist_ok);
+  std::thread churner(Churner, std::cref(module->exports()), std::cref(stop),
+                      &churned, &churner_ok);
+  ::Sleep(milliseconds);
+  // The process ends under both threads, wherever they are.
+  if (exit_now) ::ExitProcess(0);
+  stop = true;
+  typist.join();
+  churner.join();
+  if (!typist_ok || !churner_ok) return 4;
+  for (const Learned* learned : {&typed, &churned}) {
+    for (const auto& word : *learned) {
+      PrintLine("learned " + ToUtf8(word.first) + " " + ToUtf8(word.second));
+    }
+  }
+  module->Free();
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  const std::vector<std::wstring> args = ime_testing::ProgramArguments();
+
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &ApplicationProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kWindowClass;
+  if (::RegisterClassExW(&wc) == 0) return 4;
+
+  LoadedModule module;
+  if (!module.Load(ime_t13n::imm_host::ModuleBesideProgram())) return 3;
+  if (args.size() >= 2 && args[1] == L"steps") {
+    const int code = RunSteps(
+        module.exports(), std::vector<std::wstring>(args.begin() + 2,
+                                                    args.end()));
+    module.Free();
+    return code;
+  }
+  if (args.size() == 4 && args[1] == L"threads" &&
+      (args[3] == L"free" || args[3] == L"now")) {
+    return RunThreads(&module, static_cast<DWORD>(_wtoi(args[2].c_str())),
+                      args[3] == L"now");
+  }
+  return 2;
+}
