@@ -57,20 +57,77 @@ function(kelvane_folder library)
       target_link_libraries(${child_name} PRIVATE ${library} ${ARG_TEST_DEPS} ime_testing)
       add_dependencies(${test_program} ${child_name})
     endforeach()
-    gtest_discover_tests(${test_program}
-      DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 120
-      PROPERTIES TIMEOUT 120)
+    set(lock)
     if(ARG_LOCKED_TESTS)
-      # The cases are known only when ctest discovers them, so the lock is
-      # set by a file that ctest reads after the discovered list.
-      set(lock_file ${CMAKE_CURRENT_BINARY_DIR}/${test_program}_locks.cmake)
-      file(WRITE ${lock_file}
-        "set_tests_properties(${ARG_LOCKED_TESTS} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})\n")
-      set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${lock_file})
+      set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK} LOCKED_TESTS ${ARG_LOCKED_TESTS})
     endif()
+    kelvane_discover_tests(${test_program} ${lock})
   endif()
   set_property(GLOBAL APPEND PROPERTY KELVANE_LIBRARIES ${library})
+endfunction()
+
+# The test cases that may be reported as skipped, each with the reason it
+# gives when it skips; read here and by scripts/test.sh.
+set(KELVANE_ALLOWED_SKIPS ${CMAKE_CURRENT_LIST_DIR}/allowed_test_skips.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${KELVANE_ALLOWED_SKIPS})
+set(KELVANE_GTEST_DISCOVERY ${CMAKE_CURRENT_LIST_DIR}/gtest_discovery.cmake)
+
+# kelvane_discover_tests(<test program> [PROPERTIES <name> <value>...]
+#                        [RESOURCE_LOCK <name> [LOCKED_TESTS <Suite.Case...>]])
+#
+# Every GoogleTest case of the program becomes one ctest test (time-out
+# 120 s), with the given properties. RESOURCE_LOCK holds the lock in the
+# cases LOCKED_TESTS names, or in every case without LOCKED_TESTS.
+#
+# A case that did not run fails. GoogleTest reports GTEST_SKIP as a success
+# (exit code 0), and when the program's global set-up fails it marks every
+# case skipped (exit code 1); the skip pattern gtest_discover_tests gives
+# every case would turn either into a ctest "Skipped", which ctest does not
+# count as a failure. A pattern given in PROPERTIES cannot replace it: ctest
+# adds each skip pattern it reads to the case's list. So the cases are
+# discovered by gtest_discovery.cmake, which takes that pattern out, and
+# GoogleTest's skip mark is a failure pattern. The cases named in
+# allowed_test_skips.txt may still skip, for their reason only: their skip
+# pattern is that reason, and ctest lets a skip pattern win over a failure
+# pattern.
+function(kelvane_discover_tests program)
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "PROPERTIES;LOCKED_TESTS" ${ARGN})
+  set(properties TIMEOUT 120 ${ARG_PROPERTIES})
+  if(ARG_RESOURCE_LOCK AND NOT ARG_LOCKED_TESTS)
+    list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
+  # The script gtest_discover_tests has ctest run to list the cases
+  # (GoogleTest.cmake's own variable, seen by the call below only).
+  set(_GOOGLETEST_DISCOVER_TESTS_SCRIPT ${KELVANE_GTEST_DISCOVERY})
+  gtest_discover_tests(${program}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES ${properties} FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+
+  # The cases are known only when ctest discovers them, so the properties of
+  # single cases are set by a file that ctest reads after the discovered list.
+  set(per_case "")
+  if(ARG_LOCKED_TESTS)
+    string(APPEND per_case "set_tests_properties(${ARG_LOCKED_TESTS} "
+                           "PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})\n")
+  endif()
+  file(STRINGS ${KELVANE_ALLOWED_SKIPS} entries REGEX "^[^#]")
+  foreach(entry ${entries})
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 0 entry_program)
+    list(GET fields 1 entry_case)
+    list(GET fields 2 entry_reason)
+    if(entry_program STREQUAL program)
+      string(APPEND per_case "set_tests_properties([==[${entry_case}]==] "
+        "PROPERTIES SKIP_REGULAR_EXPRESSION [==[${entry_reason}]==])\n")
+    endif()
+  endforeach()
+  if(per_case)
+    set(per_case_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_cases.cmake)
+    file(WRITE ${per_case_file} "${per_case}")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${per_case_file})
+  endif()
 endfunction()
 
 # kelvane_protos(<target> <schema files...>)

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "gtest/gtest.h"
 #include "ime/shared/base/scoped_handle.h"
 
 namespace ime_testing {
@@ -30,8 +31,14 @@ class ChildProcess {
   ~ChildProcess();
 
   // Starts "<program directory>\<program>.exe <arguments>", collecting what
-  // it writes to its standard output. False when it could not be started.
-  bool Start(const std::wstring& program, const std::wstring& arguments);
+  // it writes to its standard output. When it could not be started, the
+  // result says why (the step that failed and its Win32 error), which
+  // ASSERT_TRUE(child.Start(...)) prints. A start refused for want of memory
+  // or system resources, or because something was busy, is tried again up
+  // to 5 times, 200 ms apart: under the load of a whole test run such
+  // refusals pass. Any other error (a missing program) fails at once.
+  ::testing::AssertionResult Start(const std::wstring& program,
+                                   const std::wstring& arguments);
 
   // Waits up to |timeout_ms| and returns the exit code; -1 on a time-out
   // (the process is then killed) or when nothing was started.
@@ -43,13 +50,19 @@ class ChildProcess {
   HANDLE handle() const { return process_.Get(); }
 
  private:
+  // One attempt at starting |path|: ERROR_SUCCESS, or the Win32 error of the
+  // call named in |*failed_call|.
+  DWORD TryStart(const std::wstring& path, const std::wstring& arguments,
+                 const char** failed_call);
+
   ime_shared::base::ScopedHandle process_;
   std::thread reader_;
   std::string output_;
 };
 
 // Starts the program, waits for it and returns its exit code (-1 when it
-// could not be started or timed out); |output| receives its standard output.
+// could not be started or timed out); |output| receives its standard output,
+// or why it could not be started.
 int RunChild(const std::wstring& program, const std::wstring& arguments,
              std::string* output = nullptr, DWORD timeout_ms = 30000);
 

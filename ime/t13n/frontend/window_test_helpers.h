@@ -64,7 +64,8 @@ class DevanagariFontEnvironment : public ::testing::Environment {
     if (!AnySelected() || FaceDrawsDevanagari(kDevanagariFace)) return;
     ime_testing::RegistryPlace replacements(HKEY_CURRENT_USER,
                                             L"Software\\Wine\\Fonts\\Replacements");
-    ASSERT_EQ(replacements.SetString(kDevanagariFace, kDevanagariFile), ERROR_SUCCESS);
+    ASSERT_EQ(replacements.SetString(kDevanagariFace, kDevanagariFile), ERROR_SUCCESS)
+        << "could not set Wine's font replacement Mangal = Lohit Devanagari";
     wchar_t again[8] = {};
     if (::GetEnvironmentVariableW(L"KELVANE_FONT_RERUN", again, 8) > 0) {
       // A second round without the font: the tests say what is missing.
@@ -77,9 +78,13 @@ class DevanagariFontEnvironment : public ::testing::Environment {
     program = program.substr(program.find_last_of(L'\\') + 1);
     program = program.substr(0, program.size() - 4);  // ".exe"
     ime_testing::ChildProcess child;
-    ASSERT_TRUE(child.Start(program, Arguments()));
+    ASSERT_TRUE(child.Start(program, Arguments()))
+        << "could not run the program again with Wine's font replacement";
     const int code = child.Wait(115000);
     std::fwrite(child.output().data(), 1, child.output().size(), stdout);
+    if (code == -1) {
+      std::printf("the program, run again with Wine's font replacement, did not end in 115 s\n");
+    }
     std::fflush(stdout);
     ::ExitProcess(static_cast<UINT>(code));
   }

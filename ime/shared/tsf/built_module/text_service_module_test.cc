@@ -46,8 +46,10 @@ class ProductValues : public ::testing::Environment {
     RegistryPlace updater(HKEY_LOCAL_MACHINE, ime_shared::kAutoupdateKeyPath, KEY_WOW64_64KEY);
     ASSERT_EQ(product.SetString(ime_shared::kDataPathValue,
                                 ime_shared::Utf8ToWide(KELVANE_BUILT_DATA_DIR)),
-              ERROR_SUCCESS);
-    ASSERT_EQ(updater.SetString(ime_shared::kInstalledVersionValue, L"1.0.4.0"), ERROR_SUCCESS);
+              ERROR_SUCCESS)
+        << "could not write the data folder among the product's machine-wide values";
+    ASSERT_EQ(updater.SetString(ime_shared::kInstalledVersionValue, L"1.0.4.0"), ERROR_SUCCESS)
+        << "could not write the installed version among the updater's machine-wide values";
   }
 };
 const ::testing::Environment* const kProductValues =
