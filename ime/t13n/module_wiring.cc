@@ -38,20 +38,20 @@ ImmStorageHold& ImmHold() {
   return imm_hold;
 }
 
-bool ImmHoldNeeded() {
-  std::lock_guard<std::mutex> lock(ImmHold().lock);
-  return !ImmHold().hold || !ImmHold().hold->holds();
-}
+// Whether no hold is in place; the caller holds the lock.
+bool ImmHoldMissing() { return !ImmHold().hold || !ImmHold().hold->holds(); }
 
 void TakeImmHold() {
-  if (!ImmHoldNeeded()) return;
-  std::unique_ptr<StorageHold> hold(new StorageHold);
   {
     std::lock_guard<std::mutex> lock(ImmHold().lock);
-    // Another thread may have put one in place meanwhile: the one that
-    // holds stays, the other goes below.
-    if (!ImmHold().hold || !ImmHold().hold->holds()) hold.swap(ImmHold().hold);
+    if (!ImmHoldMissing()) return;
   }
+  std::unique_ptr<StorageHold> hold(new StorageHold);
+  std::lock_guard<std::mutex> lock(ImmHold().lock);
+  // Another thread may have put one in place meanwhile: the one that holds
+  // stays, and the other goes once the lock is let go (|hold| is destroyed
+  // after |lock|).
+  if (ImmHoldMissing()) hold.swap(ImmHold().hold);
 }
 
 // At the process's exit the lock is only tried: the thread that held it was

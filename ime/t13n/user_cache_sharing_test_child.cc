@@ -35,7 +35,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -45,6 +44,7 @@
 
 #include "ime/shared/base/imm_ddk.h"
 #include "ime/t13n/imm_host/module_driver.h"
+#include "ime/t13n/user_cache_sharing_test_words.h"
 #include "ime/shared/testing/program_arguments.h"
 
 namespace {
@@ -53,6 +53,7 @@ using ime_t13n::imm_host::DrivenContext;
 using ime_t13n::imm_host::LoadedModule;
 using ime_t13n::imm_host::ModuleExports;
 using ime_t13n::imm_host::ToUtf8;
+using ime_t13n::testing_helpers::kSharingWords;
 
 const wchar_t kWindowClass[] = L"UserCacheSharingApplication";
 
@@ -196,15 +197,10 @@ int RunSteps(const ModuleExports& exports,
   return 0;
 }
 
-// The words each thread types: Latin words of two and more readings.
-const wchar_t* const kTypistWords[] = {
-    L"kal",   L"dil",  L"mera",  L"tera",  L"ghar",  L"pani", L"raat",
-    L"din",   L"log",  L"kaam",  L"naam",  L"baat",  L"jal",  L"mann",
-    L"pyar",  L"sach", L"dost",  L"khel",  L"gaana", L"shaam"};
-const wchar_t* const kChurnerWords[] = {
-    L"chitra", L"natak", L"kitab", L"kalam", L"sapna", L"nadi",  L"pahad",
-    L"sadak",  L"sheher", L"bazar", L"mausam", L"khana", L"safar", L"kavita",
-    L"duniya", L"samay", L"jivan", L"sooraj", L"chand", L"taara"};
+// The words each thread types, twenty each.
+constexpr int kThreadWords = 20;
+const wchar_t* const* const kTypistWords = kSharingWords;
+const wchar_t* const* const kChurnerWords = kSharingWords + kThreadWords;
 
 // The last choice of every word a thread committed.
 using Learned = std::map<std::wstring, std::wstring>;
@@ -227,7 +223,7 @@ void Typist(const ModuleExports& exports, const std::atomic<bool>& stop,
     return;
   }
   for (size_t i = 0; !stop; ++i) {
-    const std::wstring word = kTypistWords[i % std::size(kTypistWords)];
+    const std::wstring word = kTypistWords[i % kThreadWords];
     Learn(&application, word, learned);
     // Text typed on without a space keeps the language busy for a while
     // at each key.
@@ -245,7 +241,7 @@ void Churner(const ModuleExports& exports, const std::atomic<bool>& stop,
       *ok = false;
       return;
     }
-    const std::wstring word = kChurnerWords[i % std::size(kChurnerWords)];
+    const std::wstring word = kChurnerWords[i % kThreadWords];
     Learn(&application, word, learned);
     application.Deselect();
   }

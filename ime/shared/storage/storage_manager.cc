@@ -328,29 +328,12 @@ StringListReadResult StorageManagerImpl::ReadUserCacheFile(
 void StorageManagerImpl::SaveUserCacheChanges() {
   {
     StorageLock lock(this);
-    // At the process's exit, with the cache left in use by a thread that
-    // the exit ended, the save below says so.
+    // A switched-off cache, no language ever loaded, or nothing learned: no
+    // save. At the process's exit, with the cache left in use by a thread
+    // that the exit ended, the save below says so.
     if (lock.held() &&
         (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled() ||
          !transliterator_->HasUserAcceptedChanges())) {
-      return;
-    }
-  }
-  SaveUserCache();
-}
-
-void StorageManagerImpl::LearnUserChoice(const std::wstring& english,
-                                         const std::wstring& native) {
-  StorageLock lock(this);
-  if (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled()) return;
-  transliterator_->AddUserAccepted(english, native, true);
-}
-
-void StorageManagerImpl::SaveUserCache() {
-  {
-    // A switched-off cache, or no language ever loaded: nothing to save.
-    StorageLock lock(this);
-    if (lock.held() && (!UserCacheEnabled() || transliterator_ == nullptr)) {
       return;
     }
   }
@@ -365,6 +348,13 @@ void StorageManagerImpl::SaveUserCache() {
     } catch (...) {
     }
   }
+}
+
+void StorageManagerImpl::LearnUserChoice(const std::wstring& english,
+                                         const std::wstring& native) {
+  StorageLock lock(this);
+  if (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled()) return;
+  transliterator_->AddUserAccepted(english, native, true);
 }
 
 bool StorageManagerImpl::WriteUserCache() {

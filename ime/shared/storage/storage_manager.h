@@ -213,31 +213,11 @@ class StorageManagerImpl : public StorageManager {
   // answer is then false. A file that cannot be read (damaged, locked)
   // changes nothing and gives false.
   bool LoadUserCacheFile(const std::wstring& path) override;
-  // SaveUserCache when words were learned or corrected here since the file
-  // was last read or written. With the cache switched off, the cache is
-  // emptied instead and nothing is written.
-  void SaveUserCacheChanges() override;
-  // Learns the choice with the transliterator's AddUserAccepted (overwrite
-  // true) while the user cache is enabled. Switched off, nothing is learned
-  // and the cache is emptied: it neither ranks candidates nor learns until
-  // the setting is back on and an engine reads the file again.
-  void LearnUserChoice(const std::wstring& english,
-                       const std::wstring& native) override;
-
-  // LoadUserCacheFile of the user-cache file, creating the per-user data
-  // folder when missing. False when nothing was loaded.
-  bool LoadUserCache();
-  // Reads the macros file at |path| under the macros mutex into the macro
-  // table. Unreadable: false, the table stays. Otherwise the table is
-  // emptied and each entry, a name of printable ASCII and an expansion
-  // separated by spaces (exactly two pieces), is added in file order; the
-  // first invalid entry ends the load with false, keeping the macros added
-  // before it.
-  bool LoadMacrosFile(const std::wstring& path);
-  // Writes the user cache to its file, oldest word first, when settings are
-  // set, the cache is enabled (setting "T13nUserCacheEnabled") and a
-  // language is loaded; otherwise there is nothing to save and nothing is
-  // logged.
+  // Writes the user cache to its file, oldest word first, when words were
+  // learned or corrected here since the file was last read or written, the
+  // cache is enabled (setting "T13nUserCacheEnabled", with settings set)
+  // and a language is loaded; otherwise there is nothing to save and
+  // nothing is logged. With the cache switched off, the cache is emptied.
   //
   // Under the user-cache mutex the file is read and merged first (as
   // LoadUserCacheFile merges it), then the whole cache is written, so that
@@ -256,12 +236,28 @@ class StorageManagerImpl : public StorageManager {
   // ending while another of its threads was using the cache.
   //
   // It waits up to 5000 ms for the mutex, so it runs only where a pause is
-  // bearable, and only through SaveUserCacheChanges: as an engine goes,
-  // when the manager goes (module unload, the last reference's end) and
-  // when Init replaces the language. It must never run on the keystroke
+  // bearable: as an engine goes, when the manager goes (module unload, the
+  // last reference's end) and when Init replaces the language. It must never run on the keystroke
   // path. A save that fails leaves the words counted as changed, so the
   // next occasion tries again.
-  void SaveUserCache();
+  void SaveUserCacheChanges() override;
+  // Learns the choice with the transliterator's AddUserAccepted (overwrite
+  // true) while the user cache is enabled. Switched off, nothing is learned
+  // and the cache is emptied: it neither ranks candidates nor learns until
+  // the setting is back on and an engine reads the file again.
+  void LearnUserChoice(const std::wstring& english,
+                       const std::wstring& native) override;
+
+  // LoadUserCacheFile of the user-cache file, creating the per-user data
+  // folder when missing. False when nothing was loaded.
+  bool LoadUserCache();
+  // Reads the macros file at |path| under the macros mutex into the macro
+  // table. Unreadable: false, the table stays. Otherwise the table is
+  // emptied and each entry, a name of printable ASCII and an expansion
+  // separated by spaces (exactly two pieces), is added in file order; the
+  // first invalid entry ends the load with false, keeping the macros added
+  // before it.
+  bool LoadMacrosFile(const std::wstring& path);
   // Sets the updater's "dr" flag of the build language (see updater_flag.h).
   void MarkUpdaterDidRun();
 
@@ -292,8 +288,8 @@ class StorageManagerImpl : public StorageManager {
   // the one held, whose changed words are saved first; false, with nothing
   // changed, when the file cannot be used.
   bool ReplaceLanguage(const std::string& language, const std::string& folder);
-  // SaveUserCache's work once it is known that there is something to save.
-  // True when the file was written.
+  // SaveUserCacheChanges' work once it is known that there is something to
+  // save. True when the file was written.
   bool WriteUserCache();
   // Copies the damaged user-cache file at |path| to "<path>.bad" and logs
   // what happened.

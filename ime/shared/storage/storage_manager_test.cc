@@ -378,41 +378,6 @@ TEST_F(StorageManagerTest, CacheSwitchedOffLearnsNothingWhileOff) {
   EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"kya " + kKya}));
 }
 
-// Two processes that hold the same words, as two managers: a correction
-// made in one reaches the other at its next engine and is never written
-// back over; with a full cache, a word the other learned is the newest.
-TEST_F(StorageManagerTest, CorrectionsAndNewWordsOfAnotherProcessAreTaken) {
-  const std::wstring chitra = L"\x091A\x093F\x0924\x094D\x0930";
-  const std::wstring chitara = L"\x091A\x093F\x0924\x0930\x093E";
-  List full;
-  for (int n = 0; n < 1999; ++n) {
-    full.push_back(L"w" + std::to_wstring(n) + L" \x0915");
-  }
-  full.push_back(L"chitra " + chitra);
-  WriteList(CachePath(), full);
-  std::unique_ptr<StorageManagerImpl> a = LoadedManager();
-  std::unique_ptr<StorageManagerImpl> b = LoadedManager();
-
-  a->LearnUserChoice(L"chitra", chitara);
-  a->SaveUserCacheChanges();
-  b->LearnUserChoice(L"natak", L"\x0928\x0924\x0915");
-  b->SaveUserCacheChanges();
-  EXPECT_EQ(b->GetTransliterator()->LookupUserAccepted(L"chitra"), chitara);
-
-  // A's next engine: B's word is the newest, nothing of A's is lost.
-  ASSERT_TRUE(a->Init(language_));
-  EXPECT_EQ(a->GetTransliterator()->LookupUserAccepted(L"natak"),
-            L"\x0928\x0924\x0915");
-  a->LearnUserChoice(L"kya", kKya);
-  a->SaveUserCacheChanges();
-  const List saved = ReadList(CachePath());
-  ASSERT_EQ(saved.size(), 2000u);
-  EXPECT_EQ(saved[0], L"w2 \x0915");
-  EXPECT_EQ(saved[1997], L"chitra " + chitara);
-  EXPECT_EQ(saved[1998], L"natak \x0928\x0924\x0915");
-  EXPECT_EQ(saved[1999], L"kya " + kKya);
-}
-
 TEST_F(StorageManagerTest, ProcessWithoutALanguageLeavesTheFileUntouched) {
   WriteList(CachePath(), {L"kaa " + kKaa});
   const std::string before = FileBytes(CachePath());

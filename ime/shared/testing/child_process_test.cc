@@ -11,7 +11,7 @@ namespace {
 using ::testing::HasSubstr;
 
 // A missing program is no passing shortage: the start fails at once, and
-// says which program and which Win32 error.
+// says which program and which Win32 error, as does RunChild's output.
 TEST(ChildProcessTest, AMissingProgramFailsAtOnceNamingTheWin32Error) {
   ChildProcess child;
   const ::testing::AssertionResult started =
@@ -21,9 +21,7 @@ TEST(ChildProcessTest, AMissingProgramFailsAtOnceNamingTheWin32Error) {
   EXPECT_THAT(started.message(), HasSubstr("CreateProcessW failed with Win32 error 2:"));
   EXPECT_THAT(started.message(), HasSubstr("(1 try)"));
   EXPECT_EQ(child.Wait(0), -1);
-}
 
-TEST(ChildProcessTest, RunChildGivesWhyTheProgramDidNotStartAsItsOutput) {
   std::string output;
   EXPECT_EQ(RunChild(L"no_such_program", L"", &output), -1);
   EXPECT_THAT(output, HasSubstr("Win32 error 2:"));
