@@ -9,6 +9,7 @@
 #include "gtest/gtest.h"
 #include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/testing/child_process.h"
+#include "ime/shared/testing/debug_log.h"
 #include "ime/shared/testing/scratch_registry_key.h"
 
 namespace ime_shared {
@@ -406,30 +407,7 @@ std::string Narrow(const std::wstring& text) {
 // The lines of "debug.log" in the temporary folder that contain |text|.
 // Other processes may be writing the file meanwhile.
 std::vector<std::string> LogLinesWith(const std::string& text) {
-  wchar_t folder[MAX_PATH + 1];
-  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-  std::vector<std::string> lines;
-  if (length == 0 || length > MAX_PATH) return lines;
-  base::ScopedFileHandle file(::CreateFileW(
-      (std::wstring(folder, length) + L"debug.log").c_str(), GENERIC_READ,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return lines;
-  std::string bytes;
-  char buffer[65536];
-  DWORD read = 0;
-  while (::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read) {
-    bytes.append(buffer, read);
-  }
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(start, end - start);
-    if (line.find(text) != std::string::npos) lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
+  return ime_testing::DebugLogLinesWith({text});
 }
 
 // Owns the named mutex from a thread of its own, as another process would:

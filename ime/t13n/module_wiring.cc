@@ -119,8 +119,12 @@ void UnloadModule(bool process_terminating) {
   ime_shared::tsf::SetTextServiceFactories({});
   if (!process_terminating) {
     ime_shared::imm::ImeUIWindow::DetachAllUIManagers();
+    ime_shared::imm::ContextMap::Instance().Destroy();
   }
-  ime_shared::imm::ContextMap::Instance().Destroy();
+  // At the process's exit the input contexts, with their engines, handlers
+  // and candidate lists, are left to the process's end: a thread that the
+  // exit ended may have been inside any of them. The storage's teardown
+  // below still saves the user cache.
   // After the last IMM32 engine, before the storage's own teardown.
   ReleaseImmHold(process_terminating);
   TearDownProcessObjects();

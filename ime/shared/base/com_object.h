@@ -34,6 +34,7 @@
 
 #include "ime/shared/base/com_module_lock.h"
 #include "ime/shared/base/com_ptr.h"
+#include "ime/shared/base/module_call_scope.h"
 
 namespace ime_shared {
 namespace base {
@@ -197,8 +198,12 @@ bool IsSameObject(IUnknown* a, IUnknown* b);
 
 // Runs |body| (returning an HRESULT) so that no C++ exception leaves a COM
 // method: running out of memory answers E_OUTOFMEMORY, anything else E_FAIL.
+// The call is a module call (ModuleCallScope): what the body defers until
+// the module's calls have returned (a box, an object to free) runs once the
+// thread's outermost one has, with none of the module's locks held.
 template <typename Body>
 HRESULT GuardComCall(Body&& body) noexcept {
+  ModuleCallScope call;
   try {
     return body();
   } catch (const std::bad_alloc&) {

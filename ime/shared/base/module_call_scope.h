@@ -6,10 +6,14 @@
 // context's own update.
 //
 // A ModuleCallScope marks one call of the system into the module (an export,
-// a window procedure) on the current thread. An object that must go while
-// such calls may still be using it is handed to ReleaseAfterModuleCalls: it
-// is released once the thread's outermost call has returned, when nothing
-// of those calls is left on the stack.
+// a window procedure, a COM method) on the current thread. An object that
+// must go while such calls may still be using it is handed to
+// ReleaseAfterModuleCalls: it is released once the thread's outermost call
+// has returned, when nothing of those calls is left on the stack. Work that
+// must not run under any lock of the module (a message box, whose message
+// loop lets the application call the module again) is deferred the same
+// way; code that takes such locks itself holds a scope around them, so that
+// the work waits for them even when no call of the system is on the stack.
 #ifndef IME_SHARED_BASE_MODULE_CALL_SCOPE_H_
 #define IME_SHARED_BASE_MODULE_CALL_SCOPE_H_
 

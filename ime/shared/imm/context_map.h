@@ -38,8 +38,11 @@ template <typename ContextType>
 class ContextMapT {
  public:
   ContextMapT() { ::InitializeCriticalSection(&lock_); }
-  // Deletes the contexts still in the map.
+  // Deletes the contexts still in the map; at the process's exit they are
+  // left to the process's end (a thread that the exit ended may have been
+  // inside one of them).
   ~ContextMapT() {
+    if (base::IsProcessExiting()) return;
     Clear();
     ::DeleteCriticalSection(&lock_);
   }

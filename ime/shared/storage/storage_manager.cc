@@ -4,10 +4,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <exception>
 #include <new>
 #include <sstream>
 
+#include "ime/shared/base/module_call_scope.h"
 #include "ime/shared/base/process_exit.h"
 #include "ime/shared/base/registry_key.h"
 #include "ime/shared/language_codes.h"
@@ -20,6 +22,7 @@
 #include "ime/shared/storage/updater_flag.h"
 #include "ime/shared/string_list_file.h"
 #include "ime/shared/string_utils.h"
+#include "ime/t13n/transliteration/transliterator/data_error_box.h"
 #include "ime/t13n/transliteration/transliterator/language_data.h"
 #include "ime/t13n/transliteration/transliterator/language_data_location.h"
 #include "ime/t13n/transliteration/transliterator/transliteration_model.h"
@@ -101,6 +104,34 @@ std::string DescribeError(DWORD error) {
   return out.str();
 }
 
+// What stands at the user-cache file's |path|, when it is not a plain
+// file: "; a folder is in its place", "; the file is read-only"; else
+// nothing.
+std::string DescribePlace(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::string();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return "; a folder is in its place";
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) return "; the file is read-only";
+  return std::string();
+}
+
+// Why the file at |path|, which is there, cannot be opened for reading:
+// the system's error for an open as the reader makes it, and what stands
+// there.
+std::string WhyNotReadable(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                  FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+  const DWORD error = file == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return (error != 0 ? DescribeError(error) : std::string("it cannot be mapped")) +
+         DescribePlace(path);
+}
+
 // Creates |folder| with its missing parents. ERROR_SUCCESS when it exists as
 // a folder afterwards, else why not.
 DWORD CreateFolderWithParents(const std::wstring& folder) {
@@ -153,7 +184,9 @@ StorageManagerImpl* StorageManagerImpl::Create(
 
 StorageManagerImpl::StorageManagerImpl(const StoragePlaces& places,
                                        ime_t13n::ErrorBoxInterface* error_box)
-    : places_(places), error_box_(error_box) {}
+    : places_(places),
+      error_box_(error_box != nullptr ? error_box
+                                      : ime_t13n::SystemErrorBox()) {}
 
 StorageManagerImpl::~StorageManagerImpl() {
   SaveUserCacheChanges();
@@ -167,6 +200,10 @@ StorageManagerImpl::~StorageManagerImpl() {
 }
 
 bool StorageManagerImpl::Init(const std::string& language) {
+  // A data file that cannot be used is reported with a box, which runs a
+  // message loop of its own; the box waits until this call, and the
+  // caller's module call, have let go of every lock (see DeferredErrorBox).
+  base::ModuleCallScope call;
   std::wstring data_path;
   const base::RegistryKey key =
       OpenMachineKey(places_.data_path_key, kMachineKeyReadAccess);
@@ -177,17 +214,30 @@ bool StorageManagerImpl::Init(const std::string& language) {
   const std::string folder = ime_t13n::LanguageDataFolder(data_path, language);
   if (folder.empty()) return false;
 
-  std::lock_guard<std::mutex> one_at_a_time(init_lock_);
-  // Every new engine asks for its language (the text service makes one at
-  // each focus change): a language already loaded stays, and only the
-  // user's files are read again, for what other processes and the macros
-  // editor saved meanwhile.
-  bool loaded = false;
+  bool replaced = false;
   {
-    StorageLock lock(this);
-    loaded = transliterator_ != nullptr && folder == loaded_folder_;
+    // Held only to find out whether the file is loaded and to load it, so
+    // that a language is loaded once; never while waiting for another
+    // process's file, so that no thread's focus change waits on another
+    // process through this thread.
+    std::lock_guard<std::mutex> one_at_a_time(init_lock_);
+    // Every new engine asks for its language (the text service makes one
+    // at each focus change): a language already loaded stays, and only the
+    // user's files are read again, for what other processes and the macros
+    // editor saved meanwhile.
+    bool loaded = false;
+    {
+      StorageLock lock(this);
+      loaded = transliterator_ != nullptr && folder == loaded_folder_;
+    }
+    if (!loaded) {
+      if (!ReplaceLanguage(language, folder)) return false;
+      replaced = true;
+    }
   }
-  if (!loaded && !ReplaceLanguage(language, folder)) return false;
+  // What the previous language learned and had not written moved to the
+  // new one: it is written now.
+  if (replaced) SaveUserCacheChanges();
   bool enabled = false;
   {
     StorageLock lock(this);
@@ -205,8 +255,7 @@ bool StorageManagerImpl::ReplaceLanguage(const std::string& language,
   ++language_loads_;
   try {
     std::unique_ptr<ime_t13n::LanguageData> data(
-        error_box_ != nullptr ? new ime_t13n::LanguageData(error_box_)
-                              : new ime_t13n::LanguageData());
+        new ime_t13n::LanguageData(&error_box_));
     if (!data->LoadFromMap(language, folder)) return false;
     // The transliterator owns the model, which takes the tables, the
     // completion index and the mapped file out of |data|.
@@ -220,10 +269,8 @@ bool StorageManagerImpl::ReplaceLanguage(const std::string& language,
   }
 
   // Words learned since the last save would die with the transliterator
-  // they were taught to: they are written first, and what could not be
-  // written (the mutex busy, the file read-only, the disk full) moves to
-  // the new transliterator, still to be written.
-  SaveUserCacheChanges();
+  // they were taught to: they move to the new one, still to be written
+  // (the caller writes them once it holds no lock).
   StorageLock lock(this);
   if (transliterator_ != nullptr) {
     std::vector<UserCacheEntry> unwritten;
@@ -328,12 +375,17 @@ StringListReadResult StorageManagerImpl::ReadUserCacheFile(
 void StorageManagerImpl::SaveUserCacheChanges() {
   {
     StorageLock lock(this);
+    if (!lock.held()) {
+      // The process is ending and a thread that the exit ended was using
+      // the cache: it may be half changed, and nothing will let it go.
+      // Given up before the file's mutex is waited for or the file read.
+      LogSaveLostAtExit();
+      return;
+    }
     // A switched-off cache, no language ever loaded, or nothing learned: no
-    // save. At the process's exit, with the cache left in use by a thread
-    // that the exit ended, the save below says so.
-    if (lock.held() &&
-        (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled() ||
-         !transliterator_->HasUserAcceptedChanges())) {
+    // save.
+    if (transliterator_ == nullptr || !KeepUserCacheOnlyWhenEnabled() ||
+        !transliterator_->HasUserAcceptedChanges()) {
       return;
     }
   }
@@ -401,13 +453,23 @@ bool StorageManagerImpl::WriteUserCache() {
   if (read == StringListReadResult::kMalformed ||
       read == StringListReadResult::kTooLarge) {
     KeepDamagedUserCacheFile(path, read == StringListReadResult::kTooLarge);
+  } else if (read != StringListReadResult::kRead) {
+    // A file that is there but could not be read (another program holds it
+    // without sharing, no access, a failed mapping) holds what other
+    // applications saved: written over unmerged, their words would be
+    // lost. The words learned here stay, for the next save.
+    KELVANE_LOG(LOG_ERROR)
+        << "Could not save the user cache \"" << ForLogLine(path)
+        << "\": it could not be read ("
+        << (read == StringListReadResult::kNoMutex ? "its mutex was not taken"
+                                                   : WhyNotReadable(path))
+        << "); the words learned here are kept for the next save";
+    return false;
   }
 
   StorageLock lock(this);
   if (!lock.held()) {
-    KELVANE_LOG(LOG_ERROR)
-        << "Could not save the user cache \"" << ForLogLine(path)
-        << "\": the process ended while another of its threads was using it";
+    LogSaveLostAtExit();
     return false;
   }
   if (transliterator_ == nullptr) return false;
@@ -427,23 +489,24 @@ bool StorageManagerImpl::WriteUserCache() {
   ++user_cache_writes_;
   if (!SaveStringList(path, entries)) {
     const DWORD error = ::GetLastError();
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    const char* place = "";
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        place = "; a folder is in its place";
-      } else if (attributes & FILE_ATTRIBUTE_READONLY) {
-        place = "; the file is read-only";
-      }
-    }
     KELVANE_LOG(LOG_ERROR) << "Could not save the user cache \""
                            << ForLogLine(path) << "\": writing failed ("
-                           << DescribeError(error) << place
+                           << DescribeError(error) << DescribePlace(path)
                            << "); words not written: " << entries.size();
     return false;
   }
   transliterator_->ForgetUserAcceptedChanges();
   return true;
+}
+
+void StorageManagerImpl::LogSaveLostAtExit() const {
+  // Every engine and the manager itself try to save as the process ends:
+  // one line says it for all of them.
+  static std::atomic<bool> logged{false};
+  if (logged.exchange(true)) return;
+  KELVANE_LOG(LOG_ERROR)
+      << "Could not save the user cache \"" << ForLogLine(UserCacheFilePath())
+      << "\": the process ended while another of its threads was using it";
 }
 
 void StorageManagerImpl::KeepDamagedUserCacheFile(const std::wstring& path,

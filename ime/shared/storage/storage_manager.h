@@ -46,9 +46,9 @@
 #include <vector>
 
 #include "ime/shared/string_list_file.h"
+#include "ime/t13n/transliteration/transliterator/data_error_box.h"
 
 namespace ime_t13n {
-class ErrorBoxInterface;
 class Suggest;
 class Transliterator;
 }  // namespace ime_t13n
@@ -161,7 +161,8 @@ class StorageManagerImpl : public StorageManager {
  public:
   // A manager over |places| that creates (or opens) the two named mutexes.
   // Data errors are shown through |error_box| (not owned; null: the system's
-  // message box). A mutex that cannot be created leaves the manager without
+  // message box), one box at a time and never while a lock of the module is
+  // held (see DeferredErrorBox). A mutex that cannot be created leaves the manager without
   // it: every read and save it guards then fails. Null when the manager
   // cannot be allocated.
   static StorageManagerImpl* Create(const StoragePlaces& places,
@@ -174,11 +175,11 @@ class StorageManagerImpl : public StorageManager {
   // Reads "DataPath" (one trailing backslash cut; values longer than 259
   // units are refused), loads "<DataPath>\<language>\data.00000" and builds
   // the transliterator over it. On success the new language replaces the
-  // previous one, whose user cache is saved first when it changed (words
-  // that could not be written move to the new language, still to be
-  // written); the user cache (when enabled) and the macros are loaded and
-  // the updater flag is set; the results of those steps do not change the
-  // answer. Any failure before the replacement leaves everything as it was.
+  // previous one; the words the previous one learned and had not written
+  // move to the new one and are written; the user cache (when enabled) and
+  // the macros are loaded and the updater flag is set; the results of
+  // those steps do not change the answer. Any failure before the
+  // replacement leaves everything as it was.
   //
   // When that data file is the one loaded already, it is not loaded again:
   // the language stays, with the words it learned, and only the user's
@@ -187,8 +188,11 @@ class StorageManagerImpl : public StorageManager {
   // updater flag set.
   //
   // With the user cache switched off (setting "T13nUserCacheEnabled" at 0,
-  // or no settings) the cache is emptied instead of read. Inits of several
-  // threads run one after another.
+  // or no settings) the cache is emptied instead of read. The Inits of
+  // several threads find and load the data file one after another; none
+  // waits for another's reading or writing of the user's files. A data file
+  // that cannot be used is reported with a box once this call, and the
+  // module call around it, have returned (see DeferredErrorBox).
   bool Init(const std::string& language) override;
   // Nothing while no language is loaded. Creates the per-user data folder
   // when missing, then LoadMacrosFile of the macros file.
@@ -224,22 +228,26 @@ class StorageManagerImpl : public StorageManager {
   // the file keeps what other processes saved and gains what was learned
   // here; afterwards the cache is exactly the file's and nothing counts as
   // changed. The file's invalid entries are left out of the merge; a file
-  // that exists but does not read at all (damaged, too large) leaves the
-  // cache as it is and is copied to "user_cache.00000.bad" beside it,
-  // replacing an older copy, before it is overwritten. Words the loader
-  // would reject are not written.
+  // that is damaged or too large leaves the cache as it is and is copied to
+  // "user_cache.00000.bad" beside it, replacing an older copy, before it is
+  // overwritten. A file that is there but cannot be read otherwise (held
+  // by another program without sharing, no access, a failed mapping) is
+  // not written over: the save fails. Words the loader would reject are
+  // not written.
   //
   // Every failure that loses the held words writes one LOG_ERROR line
   // naming the file and the reason: the user-cache mutex not taken within
   // 5000 ms (or missing), no per-user data folder or one that cannot be
-  // created, a failed write (with its Win32 error code), or the process
-  // ending while another of its threads was using the cache.
+  // created, a file that cannot be read, a failed write (with its Win32
+  // error code). At the process's exit, with the cache left in use by a
+  // thread that the exit ended, the save gives up at once, without waiting
+  // for the mutex, and one line in the process says so.
   //
   // It waits up to 5000 ms for the mutex, so it runs only where a pause is
   // bearable: as an engine goes, when the manager goes (module unload, the
-  // last reference's end) and when Init replaces the language. It must never run on the keystroke
-  // path. A save that fails leaves the words counted as changed, so the
-  // next occasion tries again.
+  // last reference's end) and after Init replaced the language. It must
+  // never run on the keystroke path. A save that fails leaves the words
+  // counted as changed, so the next occasion tries again.
   void SaveUserCacheChanges() override;
   // Learns the choice with the transliterator's AddUserAccepted (overwrite
   // true) while the user cache is enabled. Switched off, nothing is learned
@@ -285,12 +293,17 @@ class StorageManagerImpl : public StorageManager {
                                          std::vector<UserCacheEntry>* entries,
                                          size_t* skipped) const;
   // Loads the data file in |folder| and puts its transliterator in place of
-  // the one held, whose changed words are saved first; false, with nothing
-  // changed, when the file cannot be used.
+  // the one held, whose changed words move to it, still to be written;
+  // false, with nothing changed, when the file cannot be used. Waits for
+  // no other process.
   bool ReplaceLanguage(const std::string& language, const std::string& folder);
   // SaveUserCacheChanges' work once it is known that there is something to
   // save. True when the file was written.
   bool WriteUserCache();
+  // Logs, once in the process, that the user cache could not be saved
+  // because the process is ending while another of its threads was using
+  // it.
+  void LogSaveLostAtExit() const;
   // Copies the damaged user-cache file at |path| to "<path>.bad" and logs
   // what happened.
   void KeepDamagedUserCacheFile(const std::wstring& path,
@@ -304,7 +317,9 @@ class StorageManagerImpl : public StorageManager {
   DWORD CreateUserDataFolder() const;
 
   StoragePlaces places_;
-  ime_t13n::ErrorBoxInterface* error_box_;
+  // The boxes of a data file that cannot be used: shown once no lock is
+  // held, one at a time.
+  ime_t13n::DeferredErrorBox error_box_;
   std::unique_ptr<ime_t13n::Transliterator> transliterator_;
   std::unique_ptr<MutexHolder> user_cache_mutex_;
   std::unique_ptr<MutexHolder> macros_mutex_;
@@ -312,8 +327,10 @@ class StorageManagerImpl : public StorageManager {
   // The data folder of the loaded language; empty without one, or when the
   // transliterator was handed over with SetTransliterator.
   std::string loaded_folder_;
-  // Makes the Inits of several threads run one after another, so that a
-  // language is loaded once; keystrokes never wait for it.
+  // Makes the Inits of several threads find and load the data file one
+  // after another, so that a language is loaded once; keystrokes never wait
+  // for it, and it is never held while waiting for a file's mutex or while
+  // a box is open.
   std::mutex init_lock_;
   int language_loads_ = 0;
   int user_cache_writes_ = 0;

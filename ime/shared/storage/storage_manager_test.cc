@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "ime/shared/base/process_exit.h"
+#include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/language_codes.h"
 #include "ime/shared/scoped_mutex_lock.h"
 #include "ime/shared/storage/storage_manager_test_helpers.h"
@@ -15,6 +19,7 @@
 #include "ime/shared/string_list_file.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/child_process.h"
+#include "ime/shared/testing/debug_log.h"
 #include "ime/shared/testing/scratch_registry_key.h"
 #include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/transliteration/transliterator/suggest.h"
@@ -36,41 +41,13 @@ using testing_helpers::WriteLanguageFolder;
 using List = std::vector<std::wstring>;
 using Words = std::set<std::wstring>;
 
-// The lines of "debug.log" in the temporary folder that hold |needle| and
-// come from |severity| ("ERROR", "WARNING"). Tests run in parallel
-// processes that all append to that file, so a test looks only for lines
-// naming a path of its own.
+// The lines of the log that hold |needle| and come from |severity|
+// ("ERROR", "WARNING"). Tests run in parallel processes that all append to
+// the log, so a test looks only for lines naming a path of its own.
 std::vector<std::string> LogLines(const char* severity,
                                   const std::wstring& needle) {
-  wchar_t folder[MAX_PATH + 1];
-  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-  std::string bytes;
-  // Other processes keep the file open for appending.
-  base::ScopedFileHandle file(::CreateFileW(
-      (std::wstring(folder, length) + L"debug.log").c_str(), GENERIC_READ,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, 0, nullptr));
-  char buffer[65536];
-  DWORD read = 0;
-  while (file && ::ReadFile(file.Get(), buffer, sizeof(buffer), &read,
-                            nullptr) && read > 0) {
-    bytes.append(buffer, read);
-  }
-  const std::string marker = std::string(":") + severity + ":";
-  const std::string text = WideToUtf8(needle);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(start, end - start);
-    if (line.find(marker) != std::string::npos &&
-        line.find(text) != std::string::npos) {
-      lines.push_back(line);
-    }
-    start = end + 1;
-  }
-  return lines;
+  return ime_testing::DebugLogLinesWith(
+      {std::string(":") + severity + ":", WideToUtf8(needle)});
 }
 
 const std::wstring kKaa = L"\x0915\x093E";   // a word of the sample data
@@ -185,6 +162,70 @@ TEST_F(StorageManagerTest, FailedInitKeepsThePreviousLanguage) {
   EXPECT_EQ(manager->GetTransliterator(), loaded);
   EXPECT_EQ(loaded->LookupUserAccepted(L"kya"), kKya);
   EXPECT_NE(manager->GetSuggest(), nullptr);
+}
+
+// The box that reports a data file that cannot be used runs a message loop
+// of its own, in which the application goes on: a focus change there (a new
+// engine on the same thread) asks for a language again, and so may another
+// thread. Each of those Inits returns while the box is open, and opens no
+// second box; once it is closed, the next failure shows one again.
+TEST_F(StorageManagerTest, InitsReturnWhileTheDataErrorBoxIsOpen) {
+  data_key_.SetString(L"DataPath", data_path_);
+  std::unique_ptr<StorageManagerImpl> manager = NewManager();
+  bool other_returned = false;
+  box_.while_open = [&] {
+    base::ScopedHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread other([&] {
+      EXPECT_FALSE(manager->Init("yy"));
+      ::SetEvent(done.Get());
+    });
+    other_returned = ::WaitForSingleObject(done.Get(), 30000) == WAIT_OBJECT_0;
+    // Left behind when it hangs: the test has failed already.
+    if (other_returned) {
+      other.join();
+    } else {
+      other.detach();
+    }
+    EXPECT_FALSE(manager->Init("xx"));
+  };
+  EXPECT_FALSE(manager->Init("xx"));
+  EXPECT_EQ(box_.shown, 1);
+  EXPECT_TRUE(other_returned)
+      << "another thread's Init waited for the box to close";
+
+  box_.while_open = nullptr;
+  EXPECT_FALSE(manager->Init("xx"));
+  EXPECT_EQ(box_.shown, 2);
+  EXPECT_TRUE(manager->Init(language_));
+}
+
+// A file that is there but cannot be read (another program holds it open
+// without letting others read it) holds what other applications saved: a
+// save does not write over it. The words learned here stay, and the next
+// save that can read the file puts them in.
+TEST_F(StorageManagerTest, AFileThatCannotBeReadIsNotWrittenOver) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  const std::string before = FileBytes(CachePath());
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  {
+    // Replacing the file is still allowed: only the read fails.
+    base::ScopedFileHandle other_program(
+        ::CreateFileW(CachePath().c_str(), GENERIC_READ, FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other_program);
+    manager->SaveUserCacheChanges();
+  }
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  const std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("could not be read (error 32"), std::string::npos)
+      << errors[0];
+  EXPECT_EQ(::GetFileAttributesW((CachePath() + L".bad").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  manager->SaveUserCacheChanges();
+  EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
 }
 
 TEST_F(StorageManagerTest, InitLoadsTheUserFilesAndFlagsTheUpdater) {
@@ -654,14 +695,16 @@ TEST_F(StorageManagerTest, FailedSavesAreLoggedOnce) {
   EXPECT_NE(errors[0].find("error 5"), std::string::npos) << errors[0];
   EXPECT_NE(errors[0].find("read-only"), std::string::npos) << errors[0];
 
-  // A folder where the file should be.
+  // A folder where the file should be: it cannot be read, so it is not
+  // written over.
   places_.user_data_folder = base + L"folder";
   ASSERT_TRUE(::CreateDirectoryW(places_.user_data_folder.c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryW(CachePath().c_str(), nullptr));
   save_one_word(base + L"folder");
   errors = LogLines("ERROR", CachePath());
   ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("error 5"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("could not be read"), std::string::npos)
+      << errors[0];
   EXPECT_NE(errors[0].find("a folder is in its place"), std::string::npos)
       << errors[0];
 
@@ -721,6 +764,37 @@ class StorageManagerProcessesTest : public StorageManagerTest {
     ::SetEvent(learner->go.Get());
     EXPECT_EQ(learner->process.Wait(60000), 0);
   }
+
+  // Another process that holds the user cache's mutex until Release.
+  class MutexHolderProcess {
+   public:
+    ::testing::AssertionResult Start(const std::wstring& mutex_name) {
+      const std::wstring acquired_name = UniqueName(L"StorageAcquired");
+      const std::wstring release_name = UniqueName(L"StorageRelease");
+      base::ScopedHandle acquired(
+          ::CreateEventW(nullptr, TRUE, FALSE, acquired_name.c_str()));
+      release_.Reset(::CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
+      ::testing::AssertionResult started = process_.Start(
+          L"storage_manager_test_child",
+          L"hold " + mutex_name + L" " + acquired_name + L" " + release_name);
+      if (!started) return started;
+      HANDLE waits[2] = {acquired.Get(), process_.handle()};
+      if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
+        return ::testing::AssertionFailure()
+               << "the holder did not take the mutex";
+      }
+      return ::testing::AssertionSuccess();
+    }
+    // Lets the mutex go; the process's exit code.
+    int Release() {
+      ::SetEvent(release_.Get());
+      return process_.Wait();
+    }
+
+   private:
+    ime_testing::ChildProcess process_;
+    base::ScopedHandle release_;
+  };
 
   // "<prefix><n> <native of n>" for n in [from, to).
   static List Entries(const wchar_t* prefix, int from, int to) {
@@ -790,22 +864,11 @@ TEST_F(StorageManagerProcessesTest, SaveWaitsForTheMutexAndLogsTheTimeOut) {
   manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
 
   // Another process holds the user cache's mutex past the save's wait.
-  const std::wstring acquired_name = UniqueName(L"StorageAcquired");
-  const std::wstring release_name = UniqueName(L"StorageRelease");
-  base::ScopedHandle acquired(
-      ::CreateEventW(nullptr, TRUE, FALSE, acquired_name.c_str()));
-  base::ScopedHandle release(
-      ::CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
-  ime_testing::ChildProcess holder;
-  ASSERT_TRUE(holder.Start(L"storage_manager_test_child",
-                           L"hold " + places_.user_cache_mutex_name + L" " +
-                               acquired_name + L" " + release_name));
-  HANDLE waits[2] = {acquired.Get(), holder.handle()};
-  ASSERT_EQ(::WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0);
+  MutexHolderProcess holder;
+  ASSERT_TRUE(holder.Start(places_.user_cache_mutex_name));
 
   manager.reset();
-  ::SetEvent(release.Get());
-  EXPECT_EQ(holder.Wait(), 0);
+  EXPECT_EQ(holder.Release(), 0);
   EXPECT_EQ(FileBytes(CachePath()), before);
   const std::vector<std::string> errors = LogLines("ERROR", CachePath());
   ASSERT_EQ(errors.size(), 1u);
@@ -813,6 +876,68 @@ TEST_F(StorageManagerProcessesTest, SaveWaitsForTheMutexAndLogsTheTimeOut) {
             std::string::npos)
       << errors[0];
   EXPECT_NE(errors[0].find("5000 ms"), std::string::npos) << errors[0];
+}
+
+// While one thread's Init waits for another process to let go of the user
+// cache, another thread's Init (a focus change elsewhere) does not wait for
+// it: it finds out about its own language at once.
+TEST_F(StorageManagerProcessesTest, AnInitWaitingForTheFileHoldsUpNoOtherInit) {
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  MutexHolderProcess holder;
+  ASSERT_TRUE(holder.Start(places_.user_cache_mutex_name));
+  std::atomic<bool> waiting_done{false};
+  std::thread waiting([&] {
+    EXPECT_TRUE(manager->Init(language_));
+    waiting_done = true;
+  });
+  // Time to reach the mutex, which it then waits for for 5 s; were it not
+  // there yet, the check below would pass without telling anything.
+  ::Sleep(300);
+  EXPECT_FALSE(manager->Init("xx"));
+  EXPECT_FALSE(waiting_done) << "the Init waited for the other thread's";
+  EXPECT_EQ(box_.shown, 1);
+  EXPECT_EQ(holder.Release(), 0);
+  waiting.join();
+}
+
+// At the process's exit a thread that the exit ended may have left the
+// user cache in use, and its lock is never let go. Every save then gives up
+// at once, without waiting for the file's mutex (another process holds it
+// here) or reading the file, and one line in all says why.
+TEST_F(StorageManagerProcessesTest, AtExitSavesGiveUpAtOnceOnACacheLeftInUse) {
+  WriteList(CachePath(), {L"kaa " + kKaa});
+  const std::string before = FileBytes(CachePath());
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  MutexHolderProcess holder;
+  ASSERT_TRUE(holder.Start(places_.user_cache_mutex_name));
+
+  // The thread that the exit ended, inside the language.
+  base::ScopedHandle in_use(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  base::ScopedHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread user([&] {
+    StorageLock lock(manager.get());
+    ::SetEvent(in_use.Get());
+    ::WaitForSingleObject(ended.Get(), INFINITE);
+  });
+  ASSERT_EQ(::WaitForSingleObject(in_use.Get(), 30000), WAIT_OBJECT_0);
+  base::SetProcessExiting(true);
+  // As each engine and then the manager itself go.
+  for (int save = 0; save < 3; ++save) manager->SaveUserCacheChanges();
+  base::SetProcessExiting(false);
+  ::SetEvent(ended.Get());
+  user.join();
+  EXPECT_EQ(holder.Release(), 0);
+
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  const std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("the process ended while another of its threads"),
+            std::string::npos)
+      << errors[0];
+  // Away from the exit, the words are still there to be saved.
+  manager.reset();
+  EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
 }
 
 TEST(StorageManagerFactoryTest, ProductManagerHoldsTheNamedMutexes) {

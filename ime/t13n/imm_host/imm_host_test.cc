@@ -16,6 +16,10 @@
 //   the caret, at its x, with its text on the screen; Space commits
 //   "नमस्ते " into the edit, Esc cancels a composition and hides the window,
 //   F12 lets Latin letters through.
+// - a language whose data cannot be used (an application with the module,
+//   application_test_child.exe): the data error box shows once, and while
+//   it is open the application selects input contexts on its own thread
+//   (from the box's message loop) and on another, and each select returns.
 #include <windows.h>
 
 #include <string>
@@ -26,7 +30,9 @@
 #include "ime/shared/product_registry.h"
 #include "ime/shared/string_utils.h"
 #include "ime/shared/testing/child_process.h"
+#include "ime/shared/language_codes.h"
 #include "ime/shared/testing/scratch_registry_key.h"
+#include "ime/shared/testing/temp_dir.h"
 #include "ime/t13n/imm_host/built_module_test_helpers.h"
 #include "ime/t13n/imm_host/module_driver.h"
 
@@ -187,6 +193,43 @@ TEST_F(ImmHostScenarioTest, HostPlayingImmTypesCommitsCancelsAndTogglesOff) {
   EXPECT_EQ(edits[2], L"");
   // With transliteration off the letters reach the edit as typed.
   EXPECT_EQ(edits[3], L"abc");
+}
+
+// The user's installation lost its language data file, or it is damaged.
+// The module says so with one box; the application is not stuck behind it:
+// a message it posted before selects another input context from inside the
+// box's message loop, and another thread selects one meanwhile. Both
+// return while the box is open (which the watcher in the application
+// closes only once they did), and neither opens a second box.
+TEST_F(ImmHostScenarioTest, DataErrorBoxLeavesTheApplicationFreeToSelect) {
+  ime_testing::TempDir data;
+  const std::wstring language_folder =
+      data.path() + ime_shared::Utf8ToWide(ime_shared::kLanguageCode);
+  ASSERT_TRUE(::CreateDirectoryW(language_folder.c_str(), nullptr));
+  const ime_testing::RegistryPlace product(
+      HKEY_LOCAL_MACHINE, ime_shared::kProductKeyPath, KEY_WOW64_64KEY);
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "a damaged data file" : "no data file");
+    if (damaged) {
+      // Long enough to be mapped; its header's checksum does not match.
+      ASSERT_TRUE(ime_testing::WriteFileBytes(
+          language_folder + L"\\data.00000", std::string(4000000, '\x5A')));
+    }
+    product.SetString(ime_shared::kDataPathValue, data.path());
+    std::string output;
+    const int code = ime_testing::RunChild(L"application_test_child",
+                                           L"data-error", &output, 120000);
+    testing_helpers::SetBuiltProductValues();
+    ASSERT_EQ(code, 0) << "the application hung or failed:\n" << output;
+    const std::vector<std::string> lines =
+        testing_helpers::OutputLines(output);
+    const std::vector<std::string> expected = {
+        "inner select returned", "thread select returned",
+        "outer select returned", "boxes 1", "boxes at once 1"};
+    EXPECT_EQ(lines, expected)
+        << "the selects made while the box was open come before the one "
+           "that opened it returns; one box in all";
+  }
 }
 
 }  // namespace

@@ -26,6 +26,35 @@ ErrorBoxInterface* SystemErrorBox();
 // programs (builders, benchmarks) that must never wait on a window.
 ErrorBoxInterface* PrintingErrorBox();
 
+// Shows the boxes of another ErrorBoxInterface one at a time in the process,
+// and never under a lock of the module. A box runs a message loop of its
+// own, in which the host's other windows go on and may call into the module
+// again (a focus change makes a new engine, which asks for the language
+// again): a lock held across it would be taken a second time by the same
+// thread, or make other threads wait for the user.
+//
+// A box asked for inside a module call (base::ModuleCallScope) is shown
+// when the thread's outermost call has returned, and so after every lock
+// taken inside it is let go; outside any module call it is shown at once.
+// While a box of any DeferredErrorBox is open, or waiting to open, in the
+// process, another is not shown: the request is logged and answers 0.
+class DeferredErrorBox : public ErrorBoxInterface {
+ public:
+  // |target| (not owned) shows the boxes; it must outlive the boxes asked
+  // for.
+  explicit DeferredErrorBox(ErrorBoxInterface* target) : target_(target) {}
+
+  // IDOK when the box is shown or will be, 0 when it is not.
+  int Show(HWND owner, const std::wstring& text, const std::wstring& caption,
+           UINT type) override;
+
+  // Whether a box is open or waiting to open in the process.
+  static bool BoxPending();
+
+ private:
+  ErrorBoxInterface* target_;
+};
+
 // Loads the strings |text_id| and |caption_id| from the module's string
 // table and shows them with the error icon and one OK button through |box|.
 // Returns the box's result.

@@ -3,6 +3,7 @@
 #ifndef IME_T13N_TRANSLITERATION_TRANSLITERATOR_LANGUAGE_DATA_TEST_HELPERS_H_
 #define IME_T13N_TRANSLITERATION_TRANSLITERATOR_LANGUAGE_DATA_TEST_HELPERS_H_
 
+#include <functional>
 #include <string>
 
 #include "ime/shared/string_utils.h"
@@ -22,10 +23,13 @@ class RecordingErrorBox : public ErrorBoxInterface {
     this->text = text;
     this->caption = caption;
     this->type = type;
+    if (while_open) while_open();
     return IDOK;
   }
 
   int shown = 0;
+  // Run as each box shows, as if the box's message loop ran it.
+  std::function<void()> while_open;
   HWND owner = nullptr;
   std::wstring text;
   std::wstring caption;

@@ -1,8 +1,9 @@
-// An application with the built module, for the tests of the user cache
-// that applications share: it loads "Kelvane_<language>.ime" from beside
-// itself and plays IMM32's part on input contexts of windows of its own.
+// An application with the built module, for the tests of the built module
+// in applications (the user cache that applications share, the scenarios):
+// it loads "Kelvane_<language>.ime" from beside itself and plays IMM32's
+// part on input contexts of windows of its own.
 //
-//   user_cache_sharing_test_child steps <step>...
+//   application_test_child steps <step>...
 //     Does the steps in order on its main thread, then frees the module:
 //       select            a new input context of its window selects the
 //                         module (a new engine, which reads the user cache)
@@ -16,7 +17,7 @@
 //                         its first candidate, and cancels with Esc
 //       signal:<event>    sets the named event
 //       wait:<event>      waits up to 60 s for the named event
-//   user_cache_sharing_test_child threads <milliseconds> <exit>
+//   application_test_child threads <milliseconds> <exit>
 //     Two threads, each with a window of its own, for <milliseconds>: one
 //     keeps one input context and types and commits words one after
 //     another, each followed by 150 letters typed on without a space and
@@ -24,20 +25,33 @@
 //     and deselects it, over and over. Each commit chooses the word's
 //     second candidate, which is learned. Prints "learned <word>
 //     <candidate>" for the last choice of every word that came first when
-//     typed again, then frees the module
-//     (exit "free"), or ends the process at once with ExitProcess while
-//     both threads are still typing (exit "now"; nothing is printed).
+//     typed again, then frees the module (exit "free"); or prints that line
+//     as each choice is learned and ends the process with ExitProcess while
+//     both threads are still typing (exit "now").
+//   application_test_child data-error
+//     For a language whose data cannot be used: the application posts a
+//     message to its window, then selects an input context, whose language
+//     fails to load and shows the data error box. The posted message, run
+//     by the box's message loop, selects a second context of the window and
+//     then has a second thread select a context of its own. A watcher
+//     thread presses OK on each box of the process once both have returned
+//     (or after 30 s). Prints "inner select returned", "thread select
+//     returned", "outer select returned" as each select returns, then
+//     "boxes <n>" (the boxes seen) and "boxes at once <n>" (the most open
+//     at the same time).
 //
 // Words are Latin letters; output is UTF-8, one line each.
 // Exit codes: 0 done, 2 bad arguments, 3 the module did not load, 4 an
 // input context could not be made or selected, 5 a wait timed out.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +80,11 @@ void PrintLine(const std::string& line) {
   std::fflush(stdout);
 }
 
+// The message that the data error scenario posts to its window, and what
+// the window does with it.
+constexpr UINT kDataErrorSelectMessage = WM_APP + 1;
+LRESULT HandleDataErrorSelect();
+
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam,
                                  LPARAM lparam) {
   // The input method's messages are the application's to read; none is
@@ -74,6 +93,7 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam,
     return 0;
   }
   if (message == WM_IME_NOTIFY || message == WM_IME_SETCONTEXT) return 0;
+  if (message == kDataErrorSelectMessage) return HandleDataErrorSelect();
   return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -114,6 +134,8 @@ class Application {
     ::ImmDestroyContext(himc_);
     himc_ = nullptr;
   }
+
+  HWND window() const { return window_; }
 
   // Types |word| and commits its |n|th candidate; the candidate, or empty
   // when there is none.
@@ -205,6 +227,10 @@ const wchar_t* const* const kChurnerWords = kSharingWords + kThreadWords;
 // The last choice of every word a thread committed.
 using Learned = std::map<std::wstring, std::wstring>;
 
+// Whether each learned choice is printed as it is learned (the process
+// ends under its threads).
+std::atomic<bool> g_print_as_learned{false};
+
 // Commits the second candidate of |word| and, when it comes first the next
 // time (it was learned), records it.
 void Learn(Application* application, const std::wstring& word,
@@ -212,6 +238,9 @@ void Learn(Application* application, const std::wstring& word,
   const std::wstring chosen = application->Choose(word, 2);
   if (!chosen.empty() && application->First(word) == chosen) {
     (*learned)[word] = chosen;
+    if (g_print_as_learned) {
+      PrintLine("learned " + ToUtf8(word) + " " + ToUtf8(chosen));
+    }
   }
 }
 
@@ -248,6 +277,7 @@ void Churner(const ModuleExports& exports, const std::atomic<bool>& stop,
 }
 
 int RunThreads(LoadedModule* module, DWORD milliseconds, bool exit_now) {
+  g_print_as_learned = exit_now;
   std::atomic<bool> stop{false};
   Learned typed;
   Learned churned;
@@ -273,6 +303,126 @@ int RunThreads(LoadedModule* module, DWORD milliseconds, bool exit_now) {
   return 0;
 }
 
+// The data error box scenario (see the top of the file).
+class DataErrorScenario {
+ public:
+  explicit DataErrorScenario(const ModuleExports& exports)
+      : exports_(exports),
+        done_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~DataErrorScenario() { ::CloseHandle(done_); }
+
+  int Run() {
+    Application outer(exports_);
+    Application inner(exports_);
+    inner_ = &inner;
+    g_scenario = this;
+    std::thread watcher(&DataErrorScenario::Watch, this);
+    // Posted before the select: the box's message loop runs it.
+    ::PostMessageW(outer.window(), kDataErrorSelectMessage, 0, 0);
+    const bool selected = outer.Select();
+    PrintLine("outer select returned");
+    // Without a box the posted message is still waiting.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::DispatchMessageW(&message);
+    }
+    ::SetEvent(done_);
+    stopped_ = true;
+    watcher.join();
+    g_scenario = nullptr;
+    PrintLine("boxes " + std::to_string(boxes_.size()));
+    PrintLine("boxes at once " + std::to_string(most_at_once_));
+    if (!selected || !inner_selected_ || !thread_selected_) return 4;
+    return thread_returned_ ? 0 : 5;
+  }
+
+  // The posted message: the second context of the window, then a context
+  // of another thread.
+  static LRESULT HandleSelectMessage() {
+    DataErrorScenario* scenario = g_scenario;
+    if (scenario == nullptr) return 0;
+    scenario->inner_selected_ = scenario->inner_->Select();
+    PrintLine("inner select returned");
+    HANDLE returned = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([scenario, returned] {
+      Application application(scenario->exports_);
+      scenario->thread_selected_ = application.Select();
+      PrintLine("thread select returned");
+      ::SetEvent(returned);
+    });
+    // Left behind when it does not return: the process then ends with 5.
+    if (::WaitForSingleObject(returned, 60000) == WAIT_OBJECT_0) {
+      other.join();
+      scenario->thread_returned_ = true;
+      ::CloseHandle(returned);
+    } else {
+      other.detach();
+    }
+    ::SetEvent(scenario->done_);
+    return 0;
+  }
+
+ private:
+  // The visible message boxes (dialogs) of this process.
+  static std::vector<HWND> OpenBoxes() {
+    std::vector<HWND> boxes;
+    ::EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+          DWORD process = 0;
+          ::GetWindowThreadProcessId(window, &process);
+          wchar_t name[16] = {};
+          ::GetClassNameW(window, name, 16);
+          if (process == ::GetCurrentProcessId() &&
+              std::wstring(name) == L"#32770" && ::IsWindowVisible(window)) {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+  }
+
+  // Watches the boxes as a user at the screen would: counts them and, once
+  // the selects made inside the box have returned (or after 30 s), presses
+  // OK on each.
+  void Watch() {
+    DWORD waited = 0;
+    while (!stopped_) {
+      const std::vector<HWND> open = OpenBoxes();
+      most_at_once_ = std::max(most_at_once_, open.size());
+      for (HWND box : open) boxes_.insert(box);
+      const bool answer = ::WaitForSingleObject(done_, 0) == WAIT_OBJECT_0 ||
+                          waited >= 30000;
+      if (answer) {
+        for (HWND box : open) {
+          HWND ok = ::GetDlgItem(box, IDOK);
+          if (ok != nullptr) ::PostMessageW(ok, BM_CLICK, 0, 0);
+        }
+      }
+      ::Sleep(50);
+      waited += 50;
+    }
+  }
+
+  static DataErrorScenario* g_scenario;
+
+  const ModuleExports& exports_;
+  HANDLE done_;
+  Application* inner_ = nullptr;
+  std::atomic<bool> stopped_{false};
+  bool inner_selected_ = false;
+  bool thread_selected_ = false;
+  bool thread_returned_ = false;
+  std::set<HWND> boxes_;
+  size_t most_at_once_ = 0;
+};
+
+DataErrorScenario* DataErrorScenario::g_scenario = nullptr;
+
+LRESULT HandleDataErrorSelect() {
+  return DataErrorScenario::HandleSelectMessage();
+}
+
 }  // namespace
 
 int main() {
@@ -291,6 +441,11 @@ int main() {
     const int code = RunSteps(
         module.exports(), std::vector<std::wstring>(args.begin() + 2,
                                                     args.end()));
+    module.Free();
+    return code;
+  }
+  if (args.size() == 2 && args[1] == L"data-error") {
+    const int code = DataErrorScenario(module.exports()).Run();
     module.Free();
     return code;
   }
