@@ -72,6 +72,9 @@ set(KELVANE_ALLOWED_SKIPS ${CMAKE_CURRENT_LIST_DIR}/allowed_test_skips.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${KELVANE_ALLOWED_SKIPS})
 set(KELVANE_GTEST_DISCOVERY ${CMAKE_CURRENT_LIST_DIR}/gtest_discovery.cmake)
+# What GoogleTest prints for a case that did not run, for ctest a failure in
+# every test that runs GoogleTest cases.
+set(KELVANE_SKIP_MARK "\\[  SKIPPED \\]")
 
 # kelvane_discover_tests(<test program> [PROPERTIES <name> <value>...]
 #                        [RESOURCE_LOCK <name> [LOCKED_TESTS <Suite.Case...>]])
@@ -103,7 +106,7 @@ function(kelvane_discover_tests program)
   gtest_discover_tests(${program}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES ${properties} FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    PROPERTIES ${properties} FAIL_REGULAR_EXPRESSION "${KELVANE_SKIP_MARK}")
 
   # The cases are known only when ctest discovers them, so the properties of
   # single cases are set by a file that ctest reads after the discovered list.
@@ -128,6 +131,21 @@ function(kelvane_discover_tests program)
     file(WRITE ${per_case_file} "${per_case}")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${per_case_file})
   endif()
+endfunction()
+
+# kelvane_add_program_test(NAME <name> COMMAND <command...>
+#                          [PROPERTIES <name> <value>...])
+#
+# One ctest test that runs a whole GoogleTest program (time-out 120 s unless
+# PROPERTIES gives another), for programs that need a command of their own
+# around them, such as a Wine prefix of their own. As for the cases of
+# kelvane_discover_tests, a case that did not run fails the test: GoogleTest
+# ends a program whose cases skipped with exit code 0.
+function(kelvane_add_program_test)
+  cmake_parse_arguments(ARG "" "NAME" "COMMAND;PROPERTIES" ${ARGN})
+  add_test(NAME ${ARG_NAME} COMMAND ${ARG_COMMAND})
+  set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES}
+    FAIL_REGULAR_EXPRESSION "${KELVANE_SKIP_MARK}")
 endfunction()
 
 # kelvane_protos(<target> <schema files...>)
