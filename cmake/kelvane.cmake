@@ -67,7 +67,7 @@ function(kelvane_folder library)
 endfunction()
 
 # The test cases that may be reported as skipped, each with the reason it
-# gives when it skips; read here and by scripts/test.sh.
+# gives when it skips; read here and by scripts/check_skipped_tests.sh.
 set(KELVANE_ALLOWED_SKIPS ${CMAKE_CURRENT_LIST_DIR}/allowed_test_skips.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${KELVANE_ALLOWED_SKIPS})
