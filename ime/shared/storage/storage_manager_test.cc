@@ -89,6 +89,17 @@ class StorageManagerTest : public ::testing::Test {
     return manager;
   }
 
+  // A manager with the test's language loaded, whose file holds "kaa" (its
+  // bytes in |file_before|) and which learned "khi" since.
+  std::unique_ptr<StorageManagerImpl> ManagerWithAWordToSave(
+      std::string* file_before) {
+    WriteList(CachePath(), {L"kaa " + kKaa});
+    *file_before = FileBytes(CachePath());
+    std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+    manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+    return manager;
+  }
+
   std::wstring CachePath() const {
     return places_.user_data_folder + L"\\user_cache.00000";
   }
@@ -204,10 +215,9 @@ TEST_F(StorageManagerTest, InitsReturnWhileTheDataErrorBoxIsOpen) {
 // save does not write over it. The words learned here stay, and the next
 // save that can read the file puts them in.
 TEST_F(StorageManagerTest, AFileThatCannotBeReadIsNotWrittenOver) {
-  WriteList(CachePath(), {L"kaa " + kKaa});
-  const std::string before = FileBytes(CachePath());
-  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
-  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  std::string before;
+  std::unique_ptr<StorageManagerImpl> manager =
+      ManagerWithAWordToSave(&before);
   {
     // Replacing the file is still allowed: only the read fails.
     base::ScopedFileHandle other_program(
@@ -858,10 +868,9 @@ TEST_F(StorageManagerProcessesTest, SavingAtOnceKeepsTheWordsOfBoth) {
 }
 
 TEST_F(StorageManagerProcessesTest, SaveWaitsForTheMutexAndLogsTheTimeOut) {
-  WriteList(CachePath(), {L"kaa " + kKaa});
-  const std::string before = FileBytes(CachePath());
-  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
-  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  std::string before;
+  std::unique_ptr<StorageManagerImpl> manager =
+      ManagerWithAWordToSave(&before);
 
   // Another process holds the user cache's mutex past the save's wait.
   MutexHolderProcess holder;
@@ -905,10 +914,9 @@ TEST_F(StorageManagerProcessesTest, AnInitWaitingForTheFileHoldsUpNoOtherInit) {
 // at once, without waiting for the file's mutex (another process holds it
 // here) or reading the file, and one line in all says why.
 TEST_F(StorageManagerProcessesTest, AtExitSavesGiveUpAtOnceOnACacheLeftInUse) {
-  WriteList(CachePath(), {L"kaa " + kKaa});
-  const std::string before = FileBytes(CachePath());
-  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
-  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+  std::string before;
+  std::unique_ptr<StorageManagerImpl> manager =
+      ManagerWithAWordToSave(&before);
   MutexHolderProcess holder;
   ASSERT_TRUE(holder.Start(places_.user_cache_mutex_name));
 
