@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command with a fresh Wine prefix of its own and a virtual X display:
-# the prefix is made with wineboot, its wineserver kept running for the whole
-# command (each program then starts in milliseconds), and both are removed at
+# the prefix is made with wineboot, its wineserver and its desktop kept
+# running for the whole command (each program then starts in milliseconds,
+# and no program of the command starts the desktop), and both are removed at
 # the end. Nothing depends on a prefix left by an earlier run.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -30,6 +31,29 @@ trap cleanup EXIT
 
 wineserver -p
 wine64 wineboot -i >/dev/null 2>&1 || die "wineboot failed"
+# The desktop stays open, with an explorer.exe whose output goes nowhere,
+# for the whole command. Wine closes the desktop one second after its last
+# program ended, and the next program that needs it starts
+# "explorer.exe /desktop" itself; that explorer inherits the program's Unix
+# standard error and keeps it open until the desktop closes again. Under
+# ctest, that is the test's output pipe: while other tests keep the desktop
+# busy, ctest waits for the pipe after the test program has ended, until the
+# test's time-out, and the program waits up to 10 s for the explorer first.
+# A program that never ends keeps the desktop open: cmd.exe reading a FIFO
+# that it holds open itself (it loads user32, which joins the desktop; it
+# ends with the wineserver). Once it runs, rundll32 asks for the desktop
+# window, which starts an explorer only if wineboot's is gone already.
+keeper=$WINEPREFIX/desktop-keeper
+mkfifo "$keeper"
+wine64 cmd.exe /k echo keeping the desktop open \
+  <>"$keeper" >"$keeper.log" 2>&1 &
+keeper_pid=$!
+while [ ! -s "$keeper.log" ]; do
+  kill -0 "$keeper_pid" 2>/dev/null || die "cmd.exe did not start"
+  sleep 0.05
+done
+wine64 rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 ||
+  die "no desktop window"
 # A crashing program ends at once instead of waiting in Wine's debugger
 # until the test's time-out.
 wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
