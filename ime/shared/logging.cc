@@ -104,11 +104,17 @@ void WriteToLogFile(const std::string& line) {
   // At the process's exit a line is dropped rather than waited on a writer
   // that the exit ended.
   if (!base::AcquireExclusiveUnlessExiting(&g_log_lock)) return;
-  if (OpenLogFileLocked()) {
-    std::fseek(g_log_file, 0, SEEK_END);
-    std::fprintf(g_log_file, "%s", line.c_str());
-    // Flushed at once: the lines before a crash are the ones that matter.
-    std::fflush(g_log_file);
+  // At the exit, once a thread was ended inside its work on a file, only a
+  // log file open already is written: no file is opened then (see
+  // base::FileWorkScope).
+  if (g_log_file != nullptr || !base::FileWorkCutShort()) {
+    base::FileWorkScope file_work;
+    if (OpenLogFileLocked()) {
+      std::fseek(g_log_file, 0, SEEK_END);
+      std::fprintf(g_log_file, "%s", line.c_str());
+      // Flushed at once: the lines before a crash are the ones that matter.
+      std::fflush(g_log_file);
+    }
   }
   ::ReleaseSRWLockExclusive(&g_log_lock);
 }

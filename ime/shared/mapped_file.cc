@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/security.h"
 
 namespace ime_shared {
@@ -23,6 +24,7 @@ MappedFile::~MappedFile() { Close(); }
 int32_t MappedFile::Open(const wchar_t* path, const wchar_t* mapping_name,
                          int read_only, uint32_t minimum_size) {
   Close();
+  base::FileWorkScope file_work;
   path_ = path != nullptr ? path : L"";
   mapping_name_ = mapping_name != nullptr ? mapping_name : L"";
   read_only_ = 1;

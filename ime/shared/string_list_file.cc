@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/mapped_file.h"
 
@@ -243,6 +244,7 @@ bool ReadStringList(const std::wstring& path, const MutexHolder* mutex,
 
 bool WriteStringList(const std::wstring& path, const StringListHeader& header,
                      const std::vector<std::wstring>& entries) {
+  base::FileWorkScope file_work;
   if (path.empty()) return FailWith(ERROR_INVALID_PARAMETER);
   std::string bytes;
   if (!EncodeStringList(header, entries, &bytes)) {

@@ -26,8 +26,8 @@
 //     second candidate, which is learned. Prints "learned <word>
 //     <candidate>" for the last choice of every word that came first when
 //     typed again, then frees the module (exit "free"); or prints that line
-//     as each choice is learned and ends the process with ExitProcess while
-//     both threads are still typing (exit "now").
+//     as each choice is learned before the exit begins and ends the process
+//     with ExitProcess while both threads are still typing (exit "now").
 //   application_test_child data-error
 //     For a language whose data cannot be used: the application posts a
 //     message to its window, then selects an input context, whose language
@@ -228,8 +228,11 @@ const wchar_t* const* const kChurnerWords = kSharingWords + kThreadWords;
 using Learned = std::map<std::wstring, std::wstring>;
 
 // Whether each learned choice is printed as it is learned (the process
-// ends under its threads).
+// ends under its threads), and whether the exit has begun. A thread that
+// the exit ends may still run for a moment; what it learns then is learned
+// after the exit began, and is not printed.
 std::atomic<bool> g_print_as_learned{false};
+std::atomic<bool> g_exit_begun{false};
 
 // Commits the second candidate of |word| and, when it comes first the next
 // time (it was learned), records it.
@@ -238,7 +241,7 @@ void Learn(Application* application, const std::wstring& word,
   const std::wstring chosen = application->Choose(word, 2);
   if (!chosen.empty() && application->First(word) == chosen) {
     (*learned)[word] = chosen;
-    if (g_print_as_learned) {
+    if (g_print_as_learned && !g_exit_begun) {
       PrintLine("learned " + ToUtf8(word) + " " + ToUtf8(chosen));
     }
   }
@@ -278,6 +281,10 @@ void Churner(const ModuleExports& exports, const std::atomic<bool>& stop,
 
 int RunThreads(LoadedModule* module, DWORD milliseconds, bool exit_now) {
   g_print_as_learned = exit_now;
+  // The first line is written before the threads start: under Wine a
+  // thread that the exit ends while it is first handed a file's descriptor
+  // (here, the output's) leaves it to whichever file is opened next.
+  if (exit_now) PrintLine("typing");
   std::atomic<bool> stop{false};
   Learned typed;
   Learned churned;
@@ -289,7 +296,10 @@ int RunThreads(LoadedModule* module, DWORD milliseconds, bool exit_now) {
                       &churned, &churner_ok);
   ::Sleep(milliseconds);
   // The process ends under both threads, wherever they are.
-  if (exit_now) ::ExitProcess(0);
+  if (exit_now) {
+    g_exit_begun = true;
+    ::ExitProcess(0);
+  }
   stop = true;
   typist.join();
   churner.join();

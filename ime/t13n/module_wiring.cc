@@ -114,17 +114,19 @@ void InstallModuleFactories() {
 }
 
 void UnloadModule(bool process_terminating) {
-  ime_shared::imm::SetEngineFactory(nullptr);
-  ime_shared::imm::ImeUIWindow::SetUIManagerFactory(nullptr);
-  ime_shared::tsf::SetTextServiceFactories({});
   if (!process_terminating) {
+    ime_shared::imm::SetEngineFactory(nullptr);
+    ime_shared::imm::ImeUIWindow::SetUIManagerFactory(nullptr);
+    ime_shared::tsf::SetTextServiceFactories({});
     ime_shared::imm::ImeUIWindow::DetachAllUIManagers();
     ime_shared::imm::ContextMap::Instance().Destroy();
   }
-  // At the process's exit the input contexts, with their engines, handlers
-  // and candidate lists, are left to the process's end: a thread that the
-  // exit ended may have been inside any of them. The storage's teardown
-  // below still saves the user cache.
+  // At the process's exit no thread is left to make anything, and the
+  // factories' locks may have been held by a thread that the exit ended:
+  // the factories stay. The input contexts, with their engines, handlers
+  // and candidate lists, are left to the process's end: such a thread may
+  // have been inside any of them. The storage's teardown below still saves
+  // the user cache.
   // After the last IMM32 engine, before the storage's own teardown.
   ReleaseImmHold(process_terminating);
   TearDownProcessObjects();

@@ -18,9 +18,10 @@ void InstallModuleFactories();
 
 // The module's unload, in this order: the factories are taken back (nothing
 // new is made); the UI managers of live IME UI windows let go of their
-// contexts and every input context is deleted with its engine (neither when
-// the process is ending: a thread that the exit ended may have been inside
-// them, and the windows may be gone); IMM32's storage hold is given back;
+// contexts and every input context is deleted with its engine (none of this
+// when the process is ending: a thread that the exit ended may have held
+// the factories' locks or been inside the contexts, and the windows may be
+// gone); IMM32's storage hold is given back;
 // then the start-up objects are torn down (TearDownProcessObjects: dispatch
 // gate, shared storage with the user cache saved, settings store, module
 // registry).

@@ -9,6 +9,10 @@ namespace {
 
 std::atomic<bool> g_exiting{false};
 
+// The FileWorkScopes open in the process, and on this thread.
+std::atomic<int> g_file_work{0};
+thread_local int t_file_work = 0;
+
 }  // namespace
 
 void SetProcessExiting(bool exiting) { g_exiting.store(exiting); }
@@ -29,6 +33,20 @@ bool AcquireExclusiveUnlessExiting(SRWLOCK* lock) {
     return true;
   }
   return ::TryAcquireSRWLockExclusive(lock) != FALSE;
+}
+
+FileWorkScope::FileWorkScope() noexcept {
+  ++g_file_work;
+  ++t_file_work;
+}
+
+FileWorkScope::~FileWorkScope() {
+  --t_file_work;
+  --g_file_work;
+}
+
+bool FileWorkCutShort() {
+  return IsProcessExiting() && g_file_work.load() - t_file_work > 0;
 }
 
 }  // namespace base

@@ -27,6 +27,27 @@ bool IsProcessExiting();
 bool EnterUnlessExiting(CRITICAL_SECTION* section);
 bool AcquireExclusiveUnlessExiting(SRWLOCK* lock);
 
+// Marks the calling thread's work in the file system (opening, mapping,
+// reading, writing, copying or moving a file, making a folder) for the
+// scope. A thread that the exit ends inside such work leaves it unfinished;
+// under Wine it may also leave the descriptor of a file that was being
+// handed to it queued for the process, where the next file any thread opens
+// receives it in place of its own, and Wine then ends the process on an
+// assertion. Once such work was cut short the module opens no file at the
+// exit (FileWorkCutShort).
+class FileWorkScope {
+ public:
+  FileWorkScope() noexcept;
+  ~FileWorkScope();
+  FileWorkScope(const FileWorkScope&) = delete;
+  FileWorkScope& operator=(const FileWorkScope&) = delete;
+};
+
+// While the process is exiting: whether a thread other than the calling one
+// is inside a FileWorkScope, that is, the exit ended it there. False while
+// the process is not exiting.
+bool FileWorkCutShort();
+
 }  // namespace base
 }  // namespace ime_shared
 

@@ -121,6 +121,7 @@ std::string DescribePlace(const std::wstring& path) {
 // the system's error for an open as the reader makes it, and what stands
 // there.
 std::string WhyNotReadable(const std::wstring& path) {
+  base::FileWorkScope file_work;
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE |
                                   FILE_SHARE_DELETE,
@@ -136,6 +137,7 @@ std::string WhyNotReadable(const std::wstring& path) {
 // a folder afterwards, else why not.
 DWORD CreateFolderWithParents(const std::wstring& folder) {
   if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+  base::FileWorkScope file_work;
   // SHCreateDirectoryEx takes full paths only.
   if (::PathIsRelativeW(folder.c_str())) return ERROR_BAD_PATHNAME;
   const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
@@ -379,7 +381,7 @@ void StorageManagerImpl::SaveUserCacheChanges() {
       // The process is ending and a thread that the exit ended was using
       // the cache: it may be half changed, and nothing will let it go.
       // Given up before the file's mutex is waited for or the file read.
-      LogSaveLostAtExit();
+      LogSaveLostAtExit("it");
       return;
     }
     // A switched-off cache, no language ever loaded, or nothing learned: no
@@ -388,6 +390,12 @@ void StorageManagerImpl::SaveUserCacheChanges() {
         !transliterator_->HasUserAcceptedChanges()) {
       return;
     }
+  }
+  if (base::FileWorkCutShort()) {
+    // The exit ended a thread inside its work on a file: no file is opened
+    // now (see FileWorkScope).
+    LogSaveLostAtExit("a file");
+    return;
   }
   // Runs in the destructor, at the module's unload: nothing may escape.
   try {
@@ -469,7 +477,7 @@ bool StorageManagerImpl::WriteUserCache() {
 
   StorageLock lock(this);
   if (!lock.held()) {
-    LogSaveLostAtExit();
+    LogSaveLostAtExit("it");
     return false;
   }
   if (transliterator_ == nullptr) return false;
@@ -499,14 +507,15 @@ bool StorageManagerImpl::WriteUserCache() {
   return true;
 }
 
-void StorageManagerImpl::LogSaveLostAtExit() const {
+void StorageManagerImpl::LogSaveLostAtExit(const char* what) const {
   // Every engine and the manager itself try to save as the process ends:
   // one line says it for all of them.
   static std::atomic<bool> logged{false};
   if (logged.exchange(true)) return;
   KELVANE_LOG(LOG_ERROR)
       << "Could not save the user cache \"" << ForLogLine(UserCacheFilePath())
-      << "\": the process ended while another of its threads was using it";
+      << "\": the process ended while another of its threads was using "
+      << what;
 }
 
 void StorageManagerImpl::KeepDamagedUserCacheFile(const std::wstring& path,
@@ -514,7 +523,12 @@ void StorageManagerImpl::KeepDamagedUserCacheFile(const std::wstring& path,
   // Copied, not moved: the write that follows replaces the file anyway, and
   // a failed write then still leaves the damaged file where it was.
   const std::wstring kept = path + kDamagedFileSuffix;
-  if (::CopyFileW(path.c_str(), kept.c_str(), FALSE)) {
+  bool copied;
+  {
+    base::FileWorkScope file_work;
+    copied = ::CopyFileW(path.c_str(), kept.c_str(), FALSE) != FALSE;
+  }
+  if (copied) {
     KELVANE_LOG(LOG_WARNING)
         << "The user cache \"" << ForLogLine(path) << "\" did not read ("
         << (too_large ? "too large" : "damaged") << "); kept as \""

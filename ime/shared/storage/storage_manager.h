@@ -240,8 +240,10 @@ class StorageManagerImpl : public StorageManager {
   // 5000 ms (or missing), no per-user data folder or one that cannot be
   // created, a file that cannot be read, a failed write (with its Win32
   // error code). At the process's exit, with the cache left in use by a
-  // thread that the exit ended, the save gives up at once, without waiting
-  // for the mutex, and one line in the process says so.
+  // thread that the exit ended, or a thread ended inside its work on a file
+  // (see base::FileWorkScope), the save gives up at once, without waiting
+  // for the mutex or opening a file, and one line in the process says so
+  // (written only to a log file open already in the second case).
   //
   // It waits up to 5000 ms for the mutex, so it runs only where a pause is
   // bearable: as an engine goes, when the manager goes (module unload, the
@@ -302,8 +304,8 @@ class StorageManagerImpl : public StorageManager {
   bool WriteUserCache();
   // Logs, once in the process, that the user cache could not be saved
   // because the process is ending while another of its threads was using
-  // it.
-  void LogSaveLostAtExit() const;
+  // |what| ("it": the cache; "a file").
+  void LogSaveLostAtExit(const char* what) const;
   // Copies the damaged user-cache file at |path| to "<path>.bad" and logs
   // what happened.
   void KeepDamagedUserCacheFile(const std::wstring& path,

@@ -948,6 +948,42 @@ TEST_F(StorageManagerProcessesTest, AtExitSavesGiveUpAtOnceOnACacheLeftInUse) {
   EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
 }
 
+// At the process's exit a thread that the exit ended inside its work on a
+// file leaves that work cut short: the save opens no file then (a file
+// opened could receive what was on its way to that thread), and says so in
+// the log when the log is open already.
+TEST_F(StorageManagerTest, AtExitASaveOpensNoFileAfterAThreadEndedInOne) {
+  // The entry that the loader refuses is logged, which opens the log.
+  WriteList(CachePath(), {L"kaa " + kKaa, L"refused"});
+  const std::string before = FileBytes(CachePath());
+  std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
+  manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
+
+  base::ScopedHandle working(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  base::ScopedHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread reader([&] {
+    base::FileWorkScope file_work;
+    ::SetEvent(working.Get());
+    ::WaitForSingleObject(ended.Get(), INFINITE);
+  });
+  ASSERT_EQ(::WaitForSingleObject(working.Get(), 30000), WAIT_OBJECT_0);
+  base::SetProcessExiting(true);
+  for (int save = 0; save < 2; ++save) manager->SaveUserCacheChanges();
+  base::SetProcessExiting(false);
+  ::SetEvent(ended.Get());
+  reader.join();
+
+  EXPECT_EQ(FileBytes(CachePath()), before);
+  const std::vector<std::string> errors = LogLines("ERROR", CachePath());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("the process ended while another of its threads "
+                           "was using a file"),
+            std::string::npos)
+      << errors[0];
+  manager.reset();
+  EXPECT_EQ(ReadList(CachePath()), (List{L"kaa " + kKaa, L"khi " + kKhi}));
+}
+
 TEST(StorageManagerFactoryTest, ProductManagerHoldsTheNamedMutexes) {
   StorageManager empty;
   EXPECT_FALSE(empty.Init("hi"));

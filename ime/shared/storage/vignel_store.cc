@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/product_folders.h"
 #include "ime/shared/settings_interface.h"
@@ -122,11 +123,13 @@ bool VignelEnvironment::CopyFolder(const std::wstring& from,
   operation.pFrom = source.c_str();
   operation.pTo = destination.c_str();
   operation.fFlags = flags;
+  base::FileWorkScope file_work;
   return ::SHFileOperationW(&operation) == 0;
 }
 
 bool VignelEnvironment::ReadFile(const std::wstring& path,
                                  std::string* bytes) {
+  base::FileWorkScope file_work;
   base::ScopedFileHandle file(::CreateFileW(
       path.c_str(), GENERIC_READ,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/base/scoped_handle.h"
 #include "ime/shared/string_utils.h"
 
@@ -81,6 +82,7 @@ void SchemeLineSource::Start() {
 }
 
 bool SchemeLineSource::ReadFileBytes() {
+  ime_shared::base::FileWorkScope file_work;
   ime_shared::base::ScopedFileHandle file(::CreateFileW(
       path_.c_str(), GENERIC_READ,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

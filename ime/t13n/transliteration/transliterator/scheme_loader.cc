@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ime/shared/base/process_exit.h"
 #include "ime/shared/product_folders.h"
 #include "ime/t13n/transliteration/transliterator/scheme_parser.h"
 
@@ -38,6 +39,7 @@ bool NameLess(const std::wstring& a, const std::wstring& b) {
 }
 
 std::vector<std::wstring> ListSchemeFiles(const std::wstring& folder) {
+  ime_shared::base::FileWorkScope file_work;
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   HANDLE find = ::FindFirstFileExW(
