@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -98,6 +99,28 @@ class StorageManagerTest : public ::testing::Test {
     std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
     manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
     return manager;
+  }
+
+  // Saves |saves| times while the process is exiting and another thread,
+  // as one that the exit ended there, is inside |inside|: that thread runs
+  // |inside| with a function that returns once the saves are done.
+  void SaveAtExitWhileAThreadIsInside(
+      StorageManagerImpl* manager, int saves,
+      const std::function<void(const std::function<void()>& stay)>& inside) {
+    base::ScopedHandle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    base::ScopedHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread thread([&] {
+      inside([&] {
+        ::SetEvent(entered.Get());
+        ::WaitForSingleObject(ended.Get(), INFINITE);
+      });
+    });
+    EXPECT_EQ(::WaitForSingleObject(entered.Get(), 30000), WAIT_OBJECT_0);
+    base::SetProcessExiting(true);
+    for (int save = 0; save < saves; ++save) manager->SaveUserCacheChanges();
+    base::SetProcessExiting(false);
+    ::SetEvent(ended.Get());
+    thread.join();
   }
 
   std::wstring CachePath() const {
@@ -920,21 +943,13 @@ TEST_F(StorageManagerProcessesTest, AtExitSavesGiveUpAtOnceOnACacheLeftInUse) {
   MutexHolderProcess holder;
   ASSERT_TRUE(holder.Start(places_.user_cache_mutex_name));
 
-  // The thread that the exit ended, inside the language.
-  base::ScopedHandle in_use(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  base::ScopedHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::thread user([&] {
-    StorageLock lock(manager.get());
-    ::SetEvent(in_use.Get());
-    ::WaitForSingleObject(ended.Get(), INFINITE);
-  });
-  ASSERT_EQ(::WaitForSingleObject(in_use.Get(), 30000), WAIT_OBJECT_0);
-  base::SetProcessExiting(true);
-  // As each engine and then the manager itself go.
-  for (int save = 0; save < 3; ++save) manager->SaveUserCacheChanges();
-  base::SetProcessExiting(false);
-  ::SetEvent(ended.Get());
-  user.join();
+  // As each engine and then the manager itself go, with the thread that
+  // the exit ended inside the language.
+  SaveAtExitWhileAThreadIsInside(
+      manager.get(), 3, [&](const std::function<void()>& stay) {
+        StorageLock lock(manager.get());
+        stay();
+      });
   EXPECT_EQ(holder.Release(), 0);
 
   EXPECT_EQ(FileBytes(CachePath()), before);
@@ -959,19 +974,11 @@ TEST_F(StorageManagerTest, AtExitASaveOpensNoFileAfterAThreadEndedInOne) {
   std::unique_ptr<StorageManagerImpl> manager = LoadedManager();
   manager->GetTransliterator()->AddUserAccepted(L"khi", kKhi, true);
 
-  base::ScopedHandle working(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  base::ScopedHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::thread reader([&] {
-    base::FileWorkScope file_work;
-    ::SetEvent(working.Get());
-    ::WaitForSingleObject(ended.Get(), INFINITE);
-  });
-  ASSERT_EQ(::WaitForSingleObject(working.Get(), 30000), WAIT_OBJECT_0);
-  base::SetProcessExiting(true);
-  for (int save = 0; save < 2; ++save) manager->SaveUserCacheChanges();
-  base::SetProcessExiting(false);
-  ::SetEvent(ended.Get());
-  reader.join();
+  SaveAtExitWhileAThreadIsInside(
+      manager.get(), 2, [](const std::function<void()>& stay) {
+        base::FileWorkScope file_work;
+        stay();
+      });
 
   EXPECT_EQ(FileBytes(CachePath()), before);
   const std::vector<std::string> errors = LogLines("ERROR", CachePath());
