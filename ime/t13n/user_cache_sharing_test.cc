@@ -11,7 +11,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -281,7 +280,6 @@ TEST_F(UserCacheSharingTest, TwoThreadsTypingAndSwitchingContextsAtOnce) {
 TEST_F(UserCacheSharingTest, AnApplicationEndingWhileItsThreadsTypeEnds) {
   const std::string given_up =
       "the process ended while another of its threads was using";
-  int saved_rounds = 0;
   for (int round = 1; round <= 10; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     // The entry that the loader refuses is logged as the application's
@@ -303,7 +301,6 @@ TEST_F(UserCacheSharingTest, AnApplicationEndingWhileItsThreadsTypeEnds) {
         ime_testing::DebugLogLinesWith(log, {given_up}).size();
     ASSERT_LE(lines, 1u) << log;
     if (lines == 1) continue;
-    ++saved_rounds;
     // The choice last printed for a word may have been followed by another
     // before the exit: the word is there, with one of its candidates.
     const Printed printed = ParsePrinted(application.output());
@@ -317,8 +314,6 @@ TEST_F(UserCacheSharingTest, AnApplicationEndingWhileItsThreadsTypeEnds) {
       EXPECT_TRUE(found) << "lost: " << ime_shared::WideToUtf8(word.first);
     }
   }
-  std::printf("rounds whose exit saved the user cache: %d of 10\n",
-              saved_rounds);
 }
 
 }  // namespace

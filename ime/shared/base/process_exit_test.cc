@@ -61,35 +61,6 @@ TEST(ProcessExitTest, AtExitLocksHeldElsewhereAreGivenUpAndFreeOnesTaken) {
   ::DeleteCriticalSection(&section);
 }
 
-// A thread that the exit ended inside its work on a file leaves that work
-// cut short for every other thread; the exiting thread's own work does not
-// count, and nothing is cut short while the process is not exiting.
-TEST(ProcessExitTest, FileWorkOfAThreadTheExitEndedIsCutShort) {
-  std::atomic<bool> working{false};
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    FileWorkScope file_work;
-    working = true;
-    while (!done) ::Sleep(1);
-  });
-  while (!working) ::Sleep(1);
-  EXPECT_FALSE(FileWorkCutShort());
-  SetProcessExiting(true);
-  EXPECT_TRUE(FileWorkCutShort());
-  {
-    FileWorkScope own;
-    EXPECT_TRUE(FileWorkCutShort());
-  }
-  done = true;
-  worker.join();
-  EXPECT_FALSE(FileWorkCutShort());
-  {
-    FileWorkScope own;
-    EXPECT_FALSE(FileWorkCutShort());
-  }
-  SetProcessExiting(false);
-}
-
 }  // namespace
 }  // namespace base
 }  // namespace ime_shared

@@ -87,16 +87,12 @@ int DeferredErrorBox::Show(HWND owner, const std::wstring& text,
     LogBoxNotShown(text, "another error box is open");
     return 0;
   }
-  PendingBox* box =
-      new (std::nothrow) PendingBox{target_, owner, text, caption, type};
-  if (box == nullptr) {
-    g_box_pending.store(false);
-    LogBoxNotShown(text, "out of memory");
-    return 0;
-  }
   // Shown at once outside any module call; the box clears the flag as it
   // closes.
-  if (!ime_shared::base::ReleaseAfterModuleCalls(&ShowPendingBox, box)) {
+  PendingBox* box =
+      new (std::nothrow) PendingBox{target_, owner, text, caption, type};
+  if (box == nullptr ||
+      !ime_shared::base::ReleaseAfterModuleCalls(&ShowPendingBox, box)) {
     delete box;
     g_box_pending.store(false);
     LogBoxNotShown(text, "out of memory");
@@ -104,8 +100,6 @@ int DeferredErrorBox::Show(HWND owner, const std::wstring& text,
   }
   return IDOK;
 }
-
-bool DeferredErrorBox::BoxPending() { return g_box_pending.load(); }
 
 int ShowDataErrorBox(ErrorBoxInterface* box, HWND owner, UINT text_id,
                      UINT caption_id) {

@@ -48,9 +48,6 @@ class DeferredErrorBox : public ErrorBoxInterface {
   int Show(HWND owner, const std::wstring& text, const std::wstring& caption,
            UINT type) override;
 
-  // Whether a box is open or waiting to open in the process.
-  static bool BoxPending();
-
  private:
   ErrorBoxInterface* target_;
 };
